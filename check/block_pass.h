@@ -1,0 +1,24 @@
+// The block-signal pass over the compiled track, and the reserved-field check
+// with its stamps. The pass places speed reduction points around slowdowns
+// and records diagnostics 11, 12 and 13 where it finds no room.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "model/scenario.h"
+
+namespace compactor {
+
+// The smaller of two numbers, x on a tie.
+inline int16_t minimo(int16_t x, int16_t y) { return x > y ? y : x; }
+
+// Completes the signalling around slowdowns, cells 1 to last cell - 2.
+void block_pass(Scenario& s);
+
+// Checks that the reserved fields are still zero, stamps them and stores the
+// competition codes. Returns 1250 or 1251 when a reserved field was in use
+// (nothing is stamped after the failing check).
+std::optional<int> stamp_reserved_fields(Scenario& s);
+
+}  // namespace compactor

@@ -1,0 +1,199 @@
+// The service description's rows: train data, speed limits, adhesion, clock,
+// sand, signals, slowdowns and speed reduction points; and the completion of
+// the speed and adhesion fills. Stations are in stations.cpp.
+#include "compiler/compilation.h"
+#include "compiler/rounding.h"
+#include "compiler/text_match.h"
+
+namespace compactor {
+namespace {
+
+uint8_t speed_step(int32_t speed) {
+  const int64_t step = round_half_even(speed / 5.0);
+  if (step < 0 || step > 255) {
+    throw ReadFailure("the speed " + std::to_string(speed) + " km/h does not fit a speed step");
+  }
+  return static_cast<uint8_t>(step);
+}
+
+}  // namespace
+
+Compilation::Flow Compilation::service_row(const std::string& key, const std::string& lower) {
+  (void)key;
+  if (contains(lower, "massa") && contains(lower, "frenata")) s_.table[84].long1 = reader_->read_i32();
+  if (contains(lower, "vetture")) s_.table[84].long3 = reader_->read_i32();
+  if (contains(lower, "velocit")) {
+    if (Flow f = speed_limit(); f != Flow::kGoOn) return f;
+  }
+  if (contains(lower, "aderenza")) {
+    if (Flow f = adhesion(); f != Flow::kGoOn) return f;
+  }
+  if (contains(lower, "orologio")) {
+    TableEntry& train = s_.table[86];
+    train.int3 = reader_->read_i16();
+    train.int4 = reader_->read_i16();
+    train.int5 = reader_->read_i16();
+  }
+  if (contains(lower, "sabbia")) s_.table[86].int1 = reader_->read_i16();
+  if (contains(lower, "segnale")) {
+    if (Flow f = memo_segnale(); f != Flow::kGoOn) return f;
+  }
+  if (contains(lower, "rallentamento")) {
+    if (Flow f = memo_rallentamento(); f != Flow::kGoOn) return f;
+  }
+  if (contains(lower, "abbattimento")) {
+    if (Flow f = speed_reduction_point(); f != Flow::kGoOn) return f;
+  }
+  if (contains(lower, "stazione")) return station();
+  return Flow::kGoOn;
+}
+
+Compilation::Flow Compilation::speed_limit() {
+  const int32_t p = reader_->read_i32();
+  const int32_t v = reader_->read_i32();
+  if (!position_ok(p, 100)) return Flow::kEndLoop;
+  const int64_t n = round_half_even(p / 50.0);
+  if (n > 0) {
+    do {
+      if (speed_fill_ == s_.last_cell) break;
+      cell(speed_fill_).speedStep = speed_step(previous_speed_);
+      ++speed_fill_;
+    } while (speed_fill_ < n);
+  }
+  previous_speed_ = v;
+  return Flow::kGoOn;
+}
+
+Compilation::Flow Compilation::adhesion() {
+  const int32_t p = reader_->read_i32();
+  const int32_t a = reader_->read_i32();
+  if (!position_ok(p, 100)) return Flow::kEndLoop;
+  const int64_t n = round_half_even(p / 50.0);
+  if (n > 0) {
+    do {
+      cell(adhesion_fill_).adhesion = low8(previous_adhesion_);
+      ++adhesion_fill_;
+    } while (adhesion_fill_ < n);
+  }
+  previous_adhesion_ = a;
+  return Flow::kGoOn;
+}
+
+Compilation::Flow Compilation::memo_segnale() {
+  int32_t v[11];
+  for (int32_t& value : v) value = reader_->read_i32();
+  const int32_t posizione = v[0], sx = v[1], s1 = v[2], s2 = v[3], s3 = v[4], rapp = v[5];
+  const int32_t dx = v[6], d1 = v[7], d2 = v[8], d3 = v[9];
+  int32_t tempo = v[10];
+  if (!position_ok(posizione, 100)) return Flow::kEndLoop;
+  const int64_t i = round_half_even(posizione / 50.0 + 1.0);
+  TrackCell& c = cell(i);
+  if (!is_free(c)) {
+    fault(16, posizione);
+    return Flow::kReturn;
+  }
+  auto w = [](int32_t value) { return int64_t{low16(value)}; };
+  c.kind = kSignal;
+  c.paramD = low16(10 * w(rapp) + 3 * w(sx) + w(dx));
+  c.paramA = low16(10 * w(s1) + w(d1));
+  c.paramB = low16(10 * w(s2) + w(d2));
+  c.paramC = low16(10 * w(s3) + w(d3));
+  if (tempo >= 1 && tempo <= 100) tempo = 101;
+  c.signalTime = sx == 2 ? low8(tempo) : 0;
+  const int64_t code = 10 * (3 * int64_t{low8(sx)} + low8(dx));
+  for (int k = 1; k <= 4; ++k) {
+    if (i - 2 * k < 0) continue;
+    cell(i - 2 * k).approach = low8(code + k);
+  }
+  return Flow::kGoOn;
+}
+
+Compilation::Flow Compilation::memo_rallentamento() {
+  int32_t v[6];
+  for (int32_t& value : v) value = reader_->read_i32();
+  const int32_t x = v[0], speed = v[1], l = v[2], f_tt = v[3], d_v = v[5];
+  int32_t f_ta = v[4];
+  if (!position_ok(x, 100)) return Flow::kEndLoop;
+  const int64_t w = int64_t{x} - 1200;
+  const bool warned = x > 1500;
+  const int64_t a = round_half_even(w / 50.0 + 1.0);
+  if (warned) {
+    if (!is_free(cell(a))) {
+      fault(17, x);
+      return Flow::kReturn;
+    }
+  } else {
+    f_ta = 0;
+  }
+  const int64_t s = round_half_even(x / 50.0 + 1.0);
+  if (!is_free(cell(s))) {
+    fault(18, x);
+    return Flow::kReturn;
+  }
+  const int64_t e = round_half_even(static_cast<double>(int64_t{x} + l) / 50.0 + 1.0);
+  if (!is_free(cell(e))) {
+    fault(19, x);
+    return Flow::kReturn;
+  }
+  cell(e).kind = kSlowdownEnd;
+  if (d_v != 0) cell(e).paramB = low16(d_v);
+  cell(s).kind = kSlowdownStart;
+  if (d_v != 0) cell(s).paramB = low16(d_v);
+  if (warned) {
+    TrackCell& warning = cell(a);
+    warning.kind = kSlowdownWarning;
+    if (d_v != 0) warning.paramB = low16(d_v);
+    warning.paramA = low16(speed);
+  }
+  for (int64_t c : {s, e}) {
+    cell(c).paramA = low16(speed);
+    cell(c).paramC = low16(f_tt);
+  }
+  const int64_t h = round_half_even(w / 50.0);
+  if (f_ta != 0) {
+    for (int64_t j = 0; j <= 3; ++j) {
+      if (!is_free(cell(h - j))) {
+        fault(20, x);
+        return Flow::kReturn;
+      }
+    }
+    for (int64_t j = 0; j <= 3; ++j) {
+      TrackCell& c = cell(h - j);
+      c.kind = kSlowdownApproach;
+      c.paramA = low16(j + 1);
+      if (d_v != 0) c.paramB = low16(j + 1);
+    }
+  }
+  return Flow::kGoOn;
+}
+
+Compilation::Flow Compilation::speed_reduction_point() {
+  const int32_t p = reader_->read_i32();
+  const int32_t r = reader_->read_i32();
+  if (!position_ok(p, 100)) return Flow::kEndLoop;
+  TrackCell& c = cell(round_half_even(p / 50.0));
+  if (!is_free(c)) {
+    fault(7, p);
+    return Flow::kReturn;
+  }
+  if (r > 0) {
+    c.kind = kReductionPoint;
+    c.paramA = low16(r);
+  } else {
+    c.kind = kReductionPointNoValue;
+  }
+  return Flow::kGoOn;
+}
+
+void Compilation::complete_service() {
+  do {
+    cell(speed_fill_).speedStep = speed_step(previous_speed_);
+    ++speed_fill_;
+  } while (speed_fill_ < s_.last_cell - 2);
+  do {
+    cell(adhesion_fill_).adhesion = low8(previous_adhesion_);
+    ++adhesion_fill_;
+  } while (adhesion_fill_ < s_.last_cell - 2);
+}
+
+}  // namespace compactor

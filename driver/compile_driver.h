@@ -1,0 +1,34 @@
+// The compile driver (memorizza_percorso): resets the table, compiles the
+// sources, runs the block pass and the reserved-field check, stamps the
+// competition codes and writes the compiled files into a directory.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compiler/compiler.h"
+#include "model/scenario.h"
+
+namespace compactor {
+
+struct CompileRun {
+  Scenario scenario;
+  CompileReport report;
+  std::vector<std::string> written;  // file names, in the order written
+  // Set when the run stopped before writing: "1250", "1251" or a reason.
+  std::optional<std::string> fatal;
+  std::optional<int> fatal_number;  // 1250 or 1251
+};
+
+// Called once the compiler is done with the sources, before anything is
+// written: the built-in run deletes the sources the compiler consumed.
+using SourceCleanup = std::function<void(const CompileReport&)>;
+
+// Runs the whole compile into `dir`. File errors while writing throw FileError
+// (files already written stay; the file in hand keeps its earlier content).
+CompileRun memorizza_percorso(int32_t j, const Names& names, const Sources& sources,
+                              const std::string& dir, const SourceCleanup& cleanup = {});
+
+}  // namespace compactor

@@ -1,0 +1,100 @@
+#include "driver/files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+namespace compactor {
+namespace fs = std::filesystem;
+namespace {
+
+std::string errno_text(int err) { return std::strerror(err); }
+
+// Writes through a C stream, remembering the first failure.
+class FileSink : public ByteSink {
+ public:
+  FileSink(std::FILE* f, const std::string& path) : f_(f), path_(path) {}
+  void write(const char* data, size_t size) override {
+    if (size == 0) return;
+    if (std::fwrite(data, 1, size, f_) != size) {
+      throw FileError(path_, "cannot write: " + errno_text(errno ? errno : EIO));
+    }
+  }
+
+ private:
+  std::FILE* f_;
+  const std::string& path_;
+};
+
+std::string temporary_name(const fs::path& target) {
+  static std::mt19937_64 generator{std::random_device{}()};
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, "%016llx",
+                static_cast<unsigned long long>(generator()));
+  fs::path tmp = target;
+  tmp.replace_filename("." + target.filename().string() + "." + suffix + ".tmp");
+  return tmp.string();
+}
+
+}  // namespace
+
+void replace_file(const std::string& path, const std::function<void(ByteSink&)>& fill) {
+  const std::string tmp = temporary_name(fs::path(path));
+  std::FILE* f = std::fopen(tmp.c_str(), "wb");
+  if (f == nullptr) throw FileError(path, "cannot create: " + errno_text(errno));
+  bool closed = false;
+  try {
+    FileSink sink(f, path);
+    fill(sink);
+    if (std::fflush(f) != 0) throw FileError(path, "cannot write: " + errno_text(errno));
+    closed = true;
+    if (std::fclose(f) != 0) throw FileError(path, "cannot write: " + errno_text(errno));
+    std::error_code ec;
+    fs::rename(tmp, path, ec);
+    if (ec) throw FileError(path, "cannot replace: " + ec.message());
+  } catch (...) {
+    if (!closed) std::fclose(f);
+    std::error_code ignored;
+    fs::remove(tmp, ignored);
+    throw;
+  }
+}
+
+std::string read_file(const std::string& path) {
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (ec || !fs::exists(st)) throw FileError(path, "no such file");
+  if (fs::is_directory(st)) throw FileError(path, "is a directory");
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) throw FileError(path, "cannot open: " + errno_text(errno));
+  std::string text;
+  char buffer[1 << 16];
+  for (;;) {
+    const size_t n = std::fread(buffer, 1, sizeof buffer, f);
+    text.append(buffer, n);
+    if (n < sizeof buffer) break;
+  }
+  const bool failed = std::ferror(f) != 0;
+  const int err = errno;
+  std::fclose(f);
+  if (failed) throw FileError(path, "cannot read: " + errno_text(err));
+  return text;
+}
+
+bool file_exists(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
+
+void remove_file(const std::string& path) {
+  std::error_code ec;
+  fs::remove(path, ec);
+  if (ec && ec != std::errc::no_such_file_or_directory) {
+    throw FileError(path, "cannot delete: " + ec.message());
+  }
+}
+
+}  // namespace compactor

@@ -1,0 +1,38 @@
+// Reading and replacing files. Every file is replaced atomically: written in
+// full to a temporary file in the same directory, flushed, then renamed over
+// the name, so a failure part-way leaves the earlier file whole and no
+// temporary file behind. Failures throw FileError, naming the file and why.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "model/byte_sink.h"
+
+namespace compactor {
+
+class FileError : public std::runtime_error {
+ public:
+  FileError(std::string path, std::string reason)
+      : std::runtime_error(path + ": " + reason), path_(std::move(path)), reason_(std::move(reason)) {}
+  const std::string& path() const { return path_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  std::string path_;
+  std::string reason_;
+};
+
+// Replaces the file at `path` with the bytes that `fill` writes to the sink.
+void replace_file(const std::string& path, const std::function<void(ByteSink&)>& fill);
+
+// The whole content of a regular file.
+std::string read_file(const std::string& path);
+
+bool file_exists(const std::string& path);
+
+// Deletes the file; a missing file is no failure.
+void remove_file(const std::string& path);
+
+}  // namespace compactor

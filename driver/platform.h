@@ -1,0 +1,32 @@
+// The platform layer: the few things the run needs from the operating system
+// and the screen. One implementation per platform (platform_console.cpp for
+// POSIX consoles, a Win32 one for the windowed program); nothing else in the
+// program asks which platform it runs on.
+#pragma once
+
+#include <string>
+
+namespace compactor::platform {
+
+// Called once when the program starts, before any other call.
+void prepare();
+
+// The separator between a directory and a file name: '\' on Windows, '/' elsewhere.
+char separator();
+
+// The directory, the separator, the name: plain concatenation, no check for a
+// separator already at the end of the directory.
+std::string join(const std::string& dir, const std::string& name);
+
+// The directory that holds the running executable.
+std::string program_directory();
+
+// "Attendere" while the run works, cleared when it is done.
+void show_waiting();
+void hide_waiting();
+
+// Shows a fatal message captioned with the application's title and returns
+// once it has been seen (closed, on a windowed platform).
+void show_fatal(const std::string& title, const std::string& message);
+
+}  // namespace compactor::platform

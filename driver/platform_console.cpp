@@ -1,0 +1,54 @@
+// The platform layer for POSIX consoles: "Attendere" on a terminal's standard
+// error, fatal messages on standard error, files joined with '/'.
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+#include "driver/platform.h"
+
+namespace compactor::platform {
+namespace {
+bool waiting_shown = false;
+}
+
+void prepare() {
+  // A write beyond a file-size limit then fails with an error the run
+  // reports, instead of killing the process.
+  std::signal(SIGXFSZ, SIG_IGN);
+}
+
+char separator() { return '/'; }
+
+std::string join(const std::string& dir, const std::string& name) {
+  return dir + separator() + name;
+}
+
+std::string program_directory() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return ".";
+  return exe.parent_path().string();
+}
+
+void show_waiting() {
+  if (isatty(STDERR_FILENO) == 0) return;
+  std::fputs("Attendere", stderr);
+  std::fflush(stderr);
+  waiting_shown = true;
+}
+
+void hide_waiting() {
+  if (!waiting_shown) return;
+  std::fputs("\r         \r", stderr);
+  std::fflush(stderr);
+  waiting_shown = false;
+}
+
+void show_fatal(const std::string& title, const std::string& message) {
+  hide_waiting();
+  std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
+}
+
+}  // namespace compactor::platform

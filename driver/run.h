@@ -1,0 +1,24 @@
+// The run sequence: the built-in run (write the sources and the crew
+// documents, compile, write the compiled files), export, and compile of a
+// user's sources. Each returns the process exit status:
+//   0  compiled files written, error code 0
+//   1  compiled files written, error code not 0
+//   2  stopped before writing them (fatal 1250/1251, no track, file error)
+//   64 usage error
+#pragma once
+
+#include "driver/command_line.h"
+
+namespace compactor {
+
+inline constexpr int kExitClean = 0;
+inline constexpr int kExitFaults = 1;
+inline constexpr int kExitStopped = 2;
+inline constexpr int kExitUsage = 64;
+
+// The application's title, the caption of its fatal message.
+inline constexpr const char* kApplicationTitle = "Lavena_Codrano2_ES 2718";
+
+int run_command(const Command& cmd);
+
+}  // namespace compactor

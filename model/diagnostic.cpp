@@ -1,0 +1,38 @@
+#include "model/diagnostic.h"
+
+namespace compactor {
+
+const char* error_message(int32_t code) {
+  switch (code) {
+    case 0: return "no fault";
+    case 1: return "line length above 1000000 m";
+    case 2: return "a kilometric progressive's start or kilometre value is not a multiple of 50";
+    case 3: return "signal repetition start is not a multiple of 50";
+    case 4: return "signal repetition end is not a multiple of 50";
+    case 5: return "signal repetition key holds neither \"4\" nor \"9\"";
+    case 6: return "direction board on an occupied cell";
+    case 7: return "speed reduction point on an occupied cell";
+    case 8: return "station position is not a multiple of 50";
+    case 9: return "station length is not a multiple of 100";
+    case 10: return "station table full";
+    case 11: return "no room for a speed reduction point in front of a signal near a slowdown warning";
+    case 12: return "no room for a speed reduction point in a window before a slowdown start";
+    case 13: return "no room for a speed reduction point along or after a slowdown";
+    case 15: return "position beyond the track";
+    case 16: return "signal on an occupied cell";
+    case 17: return "slowdown warning cell occupied";
+    case 18: return "slowdown start cell occupied";
+    case 19: return "slowdown end cell occupied";
+    case 20: return "slowdown approach cells occupied";
+    case 21: return "speed indicator on an occupied cell";
+    case 22: return "station platform too close to the previous one";
+    case 24: return "station platform ends within 100 m of the line's start";
+    case 25: return "the reading failed";
+    case 101: return "the line description is missing";
+    case 102: return "the line description has no \"[generale]\"";
+    case 103: return "curve key names no class 1 to 6, or the path passes 1000000 points";
+    default: return "unknown fault";
+  }
+}
+
+}  // namespace compactor
