@@ -1,0 +1,136 @@
+#include "fuzz/fuzz_input.h"
+
+#include "check/block_pass.h"
+#include "compiler/rounding.h"
+#include "model/compiled_files.h"
+
+namespace compactor::fuzz {
+namespace {
+
+// A sink that only counts, so the largest line costs no memory to write.
+class CountingSink : public ByteSink {
+ public:
+  void write(const char*, size_t size) override { bytes += size; }
+  size_t bytes = 0;
+};
+
+bool is_defined_code(int32_t code) {
+  switch (code) {
+    case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9: case 10:
+    case 11: case 12: case 13: case 15: case 16: case 17: case 18: case 19: case 20: case 21:
+    case 22: case 24: case 25: case 101: case 102: case 103:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+FuzzInput split_input(std::string_view data) {
+  FuzzInput input;
+  std::string_view line = data, service;
+  // The first separator line of either kind splits the input.
+  const size_t with_path = data.find(kSourceSeparator);
+  const size_t without_path = data.find(kNoPathSeparator);
+  if (with_path != std::string_view::npos || without_path != std::string_view::npos) {
+    input.keep_path = without_path == std::string_view::npos ||
+                      (with_path != std::string_view::npos && with_path < without_path);
+    const size_t cut = input.keep_path ? with_path : without_path;
+    const size_t length = input.keep_path ? kSourceSeparator.size() : kNoPathSeparator.size();
+    line = data.substr(0, cut + 1);  // the line end before the separator stays with the line
+    service = data.substr(cut + length);
+  }
+  input.sources.line = SourceText{"line", std::string(line)};
+  input.sources.service = SourceText{"service", std::string(service)};
+  return input;
+}
+
+std::string join_input(std::string_view line, std::string_view service, bool keep_path) {
+  std::string out(line);
+  if (out.empty() || out.back() != '\n') out += '\n';
+  out += (keep_path ? kSourceSeparator : kNoPathSeparator).substr(1);
+  out += service;
+  return out;
+}
+
+std::vector<std::string> compile_and_check(std::string_view data) {
+  std::vector<std::string> broken;
+  auto expect = [&](bool ok, const std::string& what) {
+    if (!ok) broken.push_back(what);
+  };
+
+  // The scenario as the compile driver sets it up.
+  const FuzzInput input = split_input(data);
+  Scenario s;
+  s.keep_path = input.keep_path ? 1 : 0;
+  s.error_code = 0;
+  s.reset_table();
+  memorizza_dati(s, input.sources);
+
+  const std::string code = "error code " + std::to_string(s.error_code);
+  expect(is_defined_code(s.error_code), code + " is not one the compiler defines");
+  if (s.error_code != 0) expect(!s.diagnostics.empty(), code + " without a diagnostic");
+  if (!s.diagnostics.empty()) {
+    expect(s.diagnostics.back().code == s.error_code,
+           code + " differs from the latest diagnostic's " +
+               std::to_string(s.diagnostics.back().code));
+  }
+  expect(s.tunnel_count >= 0 && s.tunnel_count <= kMaxTunnels,
+         "tunnel count " + std::to_string(s.tunnel_count));
+  for (const TableEntry& e : s.table) {
+    expect(e.text.size() <= 65535, "a table text of " + std::to_string(e.text.size()) + " bytes");
+  }
+
+  if (!s.track_allocated) {
+    // The compile driver stops here; a clean compile always has a track.
+    expect(s.error_code != 0, "no track, but error code 0");
+    return broken;
+  }
+  expect(s.last_cell >= 0, "last cell " + std::to_string(s.last_cell));
+  expect(s.path_end >= kExtraMetres && s.path_end <= kMaxLineLength + kExtraMetres,
+         "path end " + std::to_string(s.path_end));
+  expect(s.last_cell == round_half_even(s.path_end / 50.0),
+         "last cell " + std::to_string(s.last_cell) + " for path end " + std::to_string(s.path_end));
+  expect(s.track.size() == static_cast<size_t>(s.last_cell) + 1,
+         "track of " + std::to_string(s.track.size()) + " cells, last cell " +
+             std::to_string(s.last_cell));
+  expect(s.path.allocated == (s.keep_path != 0), "path allocated without the keep-path flag");
+  if (s.path.allocated) {
+    const size_t points = static_cast<size_t>(s.path.end) + 1;
+    expect(s.path.end == s.path_end, "path end differs from the path's last point");
+    expect(s.path.x.size() == points && s.path.y.size() == points, "path arrays of the wrong size");
+    expect(s.path.next >= 2 && s.path.next <= s.path.end + 1,
+           "next path point " + std::to_string(s.path.next));
+  }
+
+  block_pass(s);
+  const std::optional<int> fatal = stamp_reserved_fields(s);
+  expect(!fatal || *fatal == 1250 || *fatal == 1251, "fatal " + std::to_string(fatal.value_or(0)));
+  expect(is_defined_code(s.error_code), "after the block pass: " + code);
+  expect(s.track.size() == static_cast<size_t>(s.last_cell) + 1, "the block pass resized the track");
+  for (size_t i = 0; i < s.track.size(); ++i) {
+    if (!is_defined_kind(s.track[i].kind)) {
+      expect(false, "cell " + std::to_string(i) + " of kind " + std::to_string(s.track[i].kind));
+      break;
+    }
+  }
+  if (fatal) return broken;
+  expect(s.track[1].paramA == 5121 && s.table[85].int1 == 610, "stamps missing");
+
+  CountingSink track, table;
+  write_track_file(s, track);
+  write_table_file(s, table);
+  expect(track.bytes == kCellRecordSize * s.track.size(),
+         "track file of " + std::to_string(track.bytes) + " bytes");
+  size_t texts = 0;
+  for (const TableEntry& e : s.table) texts += e.text.size();
+  expect(table.bytes == kEntryFixedSize * kTableSize + texts,
+         "table file of " + std::to_string(table.bytes) + " bytes");
+  // The path file writes points 2 to next - 1 as computed values; the checks
+  // on the path above keep it inside the arrays, and writing the largest path
+  // for every input would cost more than the whole compile.
+  return broken;
+}
+
+}  // namespace compactor::fuzz
