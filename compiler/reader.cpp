@@ -1,5 +1,7 @@
 #include "compiler/reader.h"
 
+#include <algorithm>
+
 namespace compactor {
 namespace {
 
@@ -101,8 +103,10 @@ int64_t FieldReader::read_number(int64_t min, int64_t max, const char* target) {
   }
   if (negative) value = -value;
   if (too_large || value < min || value > max) {
-    throw ReadFailure("the number " + std::string(text_.substr(begin, pos_ - begin)) +
-                      " does not fit " + target);
+    // A number of a million digits is shown by its first few.
+    std::string shown(text_.substr(begin, std::min<size_t>(pos_ - begin, 24)));
+    if (pos_ - begin > 24) shown += "...";
+    throw ReadFailure("the number " + shown + " does not fit " + target);
   }
   skip_blanks();
   if (pos_ < text_.size() && text_[pos_] == ',') {
