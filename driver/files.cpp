@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <random>
 #include <system_error>
 
@@ -70,12 +72,24 @@ std::string read_file(const std::string& path) {
   if (fs::is_directory(st)) throw FileError(path, "is a directory");
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) throw FileError(path, "cannot open: " + errno_text(errno));
+  // Read straight into one string sized to the file, so a source is held in
+  // memory once, never twice while the string grows.
   std::string text;
-  char buffer[1 << 16];
-  for (;;) {
-    const size_t n = std::fread(buffer, 1, sizeof buffer, f);
-    text.append(buffer, n);
-    if (n < sizeof buffer) break;
+  try {
+    const uintmax_t size = fs::file_size(path, ec);
+    if (!ec && size < text.max_size()) text.reserve(static_cast<size_t>(size));
+    char buffer[1 << 16];
+    for (;;) {
+      const size_t n = std::fread(buffer, 1, sizeof buffer, f);
+      text.append(buffer, n);
+      if (n < sizeof buffer) break;
+    }
+  } catch (const std::bad_alloc&) {
+    std::fclose(f);
+    throw FileError(path, "too large to hold in memory");
+  } catch (const std::length_error&) {
+    std::fclose(f);
+    throw FileError(path, "too large to hold in memory");
   }
   const bool failed = std::ferror(f) != 0;
   const int err = errno;
