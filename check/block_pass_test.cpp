@@ -67,10 +67,11 @@ TEST(SignalsNearWarningTest, NoRoomIsError11AndTheLookBackGoesOn) {
   put(s, 100, kSlowdownWarning);
   put(s, 98, kSignal), put(s, 97, kSignal), put(s, 96, kSignal);
   block_pass(s);
-  // 98: 97 and 96 are signals; 97: 96 taken, 95 free; 96: 95 marked now (not free) but a point: capped.
+  // 98: 97 and 96 are signals; 97: 96 taken, 95 marked; 96: 95 taken now, 94 marked.
   EXPECT_EQ(codes(s), std::vector<int>{11});
   EXPECT_EQ(s.diagnostics[0].position, 98 * 50);
   EXPECT_TRUE(marked(s, 95));
+  EXPECT_TRUE(marked(s, 94));
   EXPECT_EQ(s.error_code, 11);
 }
 
