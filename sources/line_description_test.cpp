@@ -5,6 +5,7 @@
 #include "sources/line_description.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>

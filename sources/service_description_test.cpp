@@ -3,6 +3,7 @@
 #include "sources/service_description.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -731,7 +732,7 @@ TEST_F(BuiltInScenario, TheTableHoldsStationsBoardsAndLineData) {
 }
 
 // The built-in run leaves the compiled files and no source; export leaves the two sources.
-TEST(BuiltInRun, LeavesTheCompiledFilesAndNoSourceWhileExportLeavesTheSources) {
+TEST(BuiltInSources, AreGoneAfterABuiltInRunAndLeftByExport) {
   const Names names;
   const fs::path dir = fresh_dir("run");
   // Stale sources of an interrupted run are replaced, not appended to.
