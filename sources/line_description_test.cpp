@@ -13,6 +13,8 @@
 #include <set>
 #include <gtest/gtest.h>
 
+#include "driver/scratch_dir.h"
+
 #include "driver/files.h"
 #include "model/file_names.h"
 
@@ -24,12 +26,7 @@ namespace fs = std::filesystem;
 const char* const kFile = "Lavena_Codrano2_linea.txt";
 
 fs::path fresh_dir(const std::string& tag) {
-  const fs::path dir = fs::temp_directory_path() /
-                       ("compactor_line_" + tag + "_" +
-                        std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
+  return testing::scratch_dir("line_" + tag);
 }
 
 // Splits the file into lines; every line must end in CR LF.

@@ -13,6 +13,8 @@
 #include <set>
 #include <gtest/gtest.h>
 
+#include "driver/scratch_dir.h"
+
 #include "driver/command_line.h"
 #include "driver/compile_driver.h"
 #include "driver/files.h"
@@ -32,12 +34,7 @@ namespace fs = std::filesystem;
 const char* const kFile = "Lavena_Codrano2_ES 2718-.txt";
 
 fs::path fresh_dir(const std::string& tag) {
-  const fs::path dir = fs::temp_directory_path() /
-                       ("compactor_service_" + tag + "_" +
-                        std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
+  return testing::scratch_dir("service_" + tag);
 }
 
 std::vector<std::string> split_crlf(const std::string& bytes) {
