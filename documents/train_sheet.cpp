@@ -1,12 +1,198 @@
 #include "documents/train_sheet.h"
 
+#include <array>
+#include <string_view>
+
 #include "driver/platform.h"
 #include "model/file_names.h"
 
 namespace compactor {
+namespace {
+
+// Identity box: bars at 1, 21, 67 and 82.
+constexpr const char* kIdentityTop =
+    "  ___________________                                               ______________";
+constexpr const char* kIdentityFoot =
+    "                                                                   |______________|";
+
+// Classification boxes: bars at 1, 21, 36 and 56. The head line keeps its
+// seven trailing spaces.
+constexpr const char* kClassTop = "  ___________________                ___________________";
+constexpr const char* kClassHead = " |  CLASSIFICAZIONE  |              |  MASSA BLOCCATA   |       ";
+constexpr const char* kClassFoot = " |___________________|              |___________________|";
+
+// Table head; its last line also closes every page's table.
+constexpr const char* kTableTop =
+    "  ________________________________________________________________________________";
+constexpr const char* kTableHead1 =
+    " | Vel.| Vel.| Progr Km |  No |   Localita' di  Servizio   |     Orario     | Rec |";
+constexpr const char* kTableHead2 =
+    " | Lim.|Marc.|          |  Rs |                            |                |     |";
+constexpr const char* kRule =
+    " |_____|_____|__________|_____|____________________________|________________|_____|";
+constexpr const char* kEmptyRow =
+    " |     |     |          |     |                            |                |     |";
+
+constexpr int kRowsPerPage = 31;
+
+// What a page's identity and classification boxes show.
+struct PageBoxes {
+  const char* page;
+  const char* train;
+  const char* destination;
+  const char* classification;
+};
+
+constexpr PageBoxes kFilledPage1 = {
+    " |                   |                    SCHEDA 1/2               |              |",
+    " |   TRENO n. 2716   |                   da: Lavena                |    V250 C    |",
+    " |___________________|                    a: Codrano Centrale      |     135%     |",
+    " |        ES         |              |      680T         |",
+};
+constexpr PageBoxes kFilledPage2 = {
+    " |                   |                    SCHEDA 2/2               |              |",
+    kFilledPage1.train,
+    kFilledPage1.destination,
+    kFilledPage1.classification,
+};
+constexpr PageBoxes kBlankForm = {
+    " |                   |                    SCHEDA 0/0               |              |",
+    " |   TRENO n.xxxxx   |                   da: xxxxxx                |    Vxxx C    |",
+    " |___________________|                    a: xxxxxx                |     xxx%     |",
+    " |        xxx        |              |      xxxT         |",
+};
+
+// How a row's time is placed in the 16-character time cell.
+enum class Time {
+  kNone,       // not a station
+  kDeparture,  // the origin: "         16.03  "
+  kArrival,    // the destination: "  18.10         "
+  kStop,       // arrival and departure: " 16.52 - 16.55  "
+  kTransit,    // "     16.08      " on page 1, "    17.18       " on page 2
+};
+
+// One filled row. A speed of 0 leaves its cell blank: the value of the row
+// above still holds. An empty kilometre is a point without a progressive.
+struct SheetRow {
+  int limit;
+  int running;
+  std::string_view km;
+  std::string_view name;
+  Time time_kind;
+  std::string_view time;
+  std::string_view rec;
+};
+
+// Page 1: from the origin to the kilometre stone at 246.000.
+constexpr std::array<SheetRow, 1> kPage1 = {{
+    {115, 110, "111.040", "LAVENA", Time::kDeparture, "16.03", ""},
+}};
+
+// Page 2: from 246.700 to the destination.
+constexpr std::array<SheetRow, 1> kPage2 = {{
+    {0, 0, "204.000", "ANCONA", Time::kStop, "16.52 - 16.55", "0.5"},
+}};
+
+std::string pad_right(std::string_view s, size_t width) {
+  std::string out(s);
+  out.resize(width, ' ');
+  return out;
+}
+
+std::string pad_left(std::string_view s, size_t width) {
+  return std::string(width - s.size(), ' ') + std::string(s);
+}
+
+// " 115 ": right-aligned in four characters and a space; blank when 0.
+std::string speed_cell(int v) { return v == 0 ? "     " : pad_left(std::to_string(v), 4) + " "; }
+
+std::string time_cell(Time kind, std::string_view t, int page) {
+  switch (kind) {
+    case Time::kNone: return pad_right("", 16);
+    case Time::kDeparture: return pad_right(std::string(9, ' ') + std::string(t), 16);
+    case Time::kArrival: return pad_right("  " + std::string(t), 16);
+    case Time::kStop: return pad_right(" " + std::string(t), 16);
+    case Time::kTransit:
+      return pad_right(std::string(page == 1 ? 5 : 4, ' ') + std::string(t), 16);
+  }
+  return pad_right("", 16);
+}
+
+// "  1  ", " 0.5 ": centred in five characters.
+std::string rec_cell(std::string_view rec) {
+  const size_t left = (5 - rec.size() + 1) / 2;
+  return pad_right(std::string(left, ' ') + std::string(rec), 5);
+}
+
+std::string format_row(const SheetRow& r, int page) {
+  std::string s = " |";
+  s += speed_cell(r.limit) + "|";
+  s += speed_cell(r.running) + "|";
+  s += pad_right(r.km.empty() ? "" : " " + std::string(r.km), 10) + "|";
+  s += "     |";
+  s += pad_right(" " + std::string(r.name), 28) + "|";
+  s += time_cell(r.time_kind, r.time, page) + "|";
+  s += rec_cell(r.rec) + "|";
+  return s;
+}
+
+void add(RowTable& t, const char* line, int times = 1) {
+  for (int i = 0; i < times; ++i) t.emplace_back(line);
+}
+
+void add_boxes(RowTable& t, const PageBoxes& b) {
+  add(t, kIdentityTop);
+  add(t, b.page);
+  add(t, b.train);
+  add(t, b.destination);
+  add(t, kIdentityFoot);
+  add(t, kClassTop);
+  add(t, kClassHead);
+  add(t, b.classification);
+  add(t, kClassFoot);
+  add(t, "");
+  add(t, kTableTop);
+  add(t, kTableHead1);
+  add(t, kTableHead2);
+  add(t, kRule);
+}
+
+// The boxes, the table head, the page's filled rows, empty rows up to 31,
+// and the closing rule.
+template <size_t N>
+void add_page(RowTable& t, const PageBoxes& b, const std::array<SheetRow, N>& rows, int page) {
+  static_assert(N <= kRowsPerPage);
+  add_boxes(t, b);
+  for (const SheetRow& r : rows) t.push_back(format_row(r, page));
+  add(t, kEmptyRow, kRowsPerPage - static_cast<int>(N));
+  add(t, kRule);
+}
+
+RowTable build() {
+  RowTable t;
+  add(t, "", 2);
+  add_page(t, kFilledPage1, kPage1, 1);
+  add(t, "", 3);
+  t.emplace_back(81, '.');
+  add(t, "", 2);
+  add_page(t, kFilledPage2, kPage2, 2);
+  add(t, "", 3);
+  t.emplace_back(72, '.');
+  add(t, "");
+  add_page(t, kBlankForm, std::array<SheetRow, 0>{}, 0);
+  add(t, "", 2);
+  t.emplace_back(72, '.');
+  add(t, "");
+  add_page(t, kBlankForm, std::array<SheetRow, 0>{}, 0);
+  add(t, "");
+  t.emplace_back(kEndMarker);
+  return t;
+}
+
+}  // namespace
 
 const RowTable& train_sheet_rows() {
-  static const RowTable rows = {std::string(kEndMarker)};
+  static const RowTable rows = build();
   return rows;
 }
 
