@@ -83,14 +83,82 @@ struct SheetRow {
   std::string_view rec;
 };
 
+// The filled rows follow the built-in service: its 35 stations with their
+// kilometres and timetable, its 29 speed limits in order, and the line points
+// between them. A limit stands at its own kilometre where the sheet has a row
+// there; otherwise at the nearest station on the safe side, a reduction no
+// later and a rise no earlier than the service has it.
+constexpr Time D = Time::kDeparture;
+constexpr Time A = Time::kArrival;
+constexpr Time S = Time::kStop;
+constexpr Time T = Time::kTransit;
+constexpr Time N = Time::kNone;
+
 // Page 1: from the origin to the kilometre stone at 246.000.
-constexpr std::array<SheetRow, 1> kPage1 = {{
-    {115, 110, "111.040", "LAVENA", Time::kDeparture, "16.03", ""},
+constexpr std::array<SheetRow, 31> kPage1 = {{
+    {115, 110, "111.040", "LAVENA", D, "16.03", ""},
+    {170, 155, "114.000", "Cippo Km 114.000", N, "", ""},
+    {0, 0, "117.500", "SAN FELICE", T, "16.06", ""},
+    {0, 0, "123.500", "BORGO LIRI", T, "16.10", ""},
+    {150, 140, "129.290", "Torrente Rio Freddo", N, "", ""},
+    {110, 105, "130.750", "Km 130.750", N, "", ""},
+    {0, 0, "132.000", "CASTELMARE", T, "16.14", ""},
+    {140, 130, "134.000", "Cippo Km 134.000", N, "", ""},
+    {0, 0, "135.350", "Imb. galleria Serralta", N, "", ""},
+    {160, 150, "139.500", "PONTE ROSSO", T, "16.18", ""},
+    {180, 0, "146.000", "VALLECUPA", T, "16.21", ""},
+    {0, 0, "153.000", "TORRE D'ARCE", T, "16.25", ""},
+    {150, 145, "156.000", "Cippo Km 156.000", N, "", ""},
+    {170, 160, "161.000", "MAROTTA", T, "16.29", ""},
+    {0, 0, "169.500", "SENIGALLIA", T, "16.34", ""},
+    {180, 170, "171.000", "Cippo Km 171.000", N, "", ""},
+    {0, 0, "177.000", "MARZOCCA", T, "16.38", ""},
+    {0, 0, "184.500", "MONTEMARCIANO", T, "16.42", ""},
+    {0, 0, "192.500", "FALCONARA M.", T, "16.46", "1"},
+    {130, 125, "198.500", "TORRETTE", T, "16.49", ""},
+    {80, 75, "202.500", "Km 202.500", N, "", ""},
+    {0, 0, "204.000", "ANCONA", S, "16.52 - 16.55", "0.5"},
+    {0, 0, "204.350", "Imb. galleria Pietralta", N, "", ""},
+    {120, 110, "209.500", "Fosso Rivo Secco", N, "", ""},
+    {150, 140, "211.500", "VARANO", T, "16.59", ""},
+    {180, 170, "217.500", "OSIMO", T, "17.02", ""},
+    {0, 0, "224.000", "LORETO", T, "17.05", ""},
+    {160, 155, "230.500", "PORTO RECANATI", T, "17.09", ""},
+    {180, 0, "237.000", "POTENZA PICENA", T, "17.12", ""},
+    {0, 0, "243.500", "CIVITANOVA M.", T, "17.15", "1"},
+    {0, 0, "246.000", "Cippo Km 246.000", N, "", ""},
 }};
 
-// Page 2: from 246.700 to the destination.
-constexpr std::array<SheetRow, 1> kPage2 = {{
-    {0, 0, "204.000", "ANCONA", Time::kStop, "16.52 - 16.55", "0.5"},
+// Page 2: from 246.700 to the destination. The signals and the switch before
+// PINETO have no progressive.
+constexpr std::array<SheetRow, 27> kPage2 = {{
+    {0, 0, "246.700", "Torrente Acquarossa", N, "", ""},
+    {0, 0, "250.500", "PORTO S. ELPIDIO", T, "17.19", ""},
+    {0, 0, "257.000", "PORTO S. GIORGIO", T, "17.22", ""},
+    {140, 135, "261.000", "Cippo Km 261.000", N, "", ""},
+    {0, 0, "264.000", "PEDASO", T, "17.26", ""},
+    {170, 160, "265.000", "Cippo Km 265.000", N, "", ""},
+    {0, 0, "271.000", "CUPRA MARITTIMA", T, "17.29", ""},
+    {0, 0, "277.000", "GROTTAMMARE", T, "17.33", ""},
+    {180, 0, "283.500", "S. BENEDETTO", T, "17.36", "0.5"},
+    {0, 0, "290.000", "PORTO D'ASCOLI", T, "17.39", ""},
+    {0, 0, "297.500", "ALBA ADRIATICA", T, "17.43", ""},
+    {150, 145, "301.000", "Cippo Km 301.000", N, "", ""},
+    {0, 0, "304.000", "TORTORETO", T, "17.46", ""},
+    {175, 165, "306.000", "Cippo Km 306.000", N, "", ""},
+    {0, 0, "311.500", "GIULIANOVA", T, "17.50", "1"},
+    {140, 135, "316.000", "Cippo Km 316.000", N, "", ""},
+    {155, 150, "320.500", "ROSETO", T, "17.55", ""},
+    {0, 0, "", "Segnale di avviso", N, "", ""},
+    {0, 0, "", "Segnale di protezione", N, "", ""},
+    {0, 0, "", "Deviatoio ingresso Pineto", N, "", ""},
+    {170, 0, "329.000", "PINETO", T, "17.59", ""},
+    {180, 0, "335.500", "SILVI", T, "18.03", ""},
+    {130, 125, "341.000", "Cippo Km 341.000", N, "", ""},
+    {0, 0, "342.500", "MONTESILVANO", T, "18.06", ""},
+    {100, 95, "348.850", "Km 348.850", N, "", ""},
+    {70, 65, "349.750", "", N, "", ""},
+    {0, 0, "349.950", "CODRANO CENTRALE", A, "18.10", ""},
 }};
 
 std::string pad_right(std::string_view s, size_t width) {
