@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "documents/document_lines.h"
+#include "documents/source_rows.h"
+#include "sources/service_description.h"
 
 namespace compactor {
 namespace {
@@ -63,6 +65,31 @@ TEST(SlowdownOrderTest, TableLinesHaveTheirBarsInPlace) {
       if (lines[i][p] == '|') found.push_back(p);
     EXPECT_EQ(found, bars);
   }
+}
+
+
+// The filled row is the service's one slowdown: its kilometre, speed and
+// length, between the two stations that enclose it.
+TEST(SlowdownOrderTest, FilledRowIsTheServiceSlowdown) {
+  const auto slowdowns = testing::rows_with_key(service_description_rows(), "rallentamento");
+  ASSERT_EQ(slowdowns.size(), 1u);
+  const int x = std::stoi(slowdowns[0][0]);
+  const auto stations = testing::rows_with_key(service_description_rows(), "stazione");
+  std::string before, after;
+  for (const auto& s : stations) {
+    if (std::stoi(s[0]) <= x) before = s.back();
+    if (std::stoi(s[0]) > x && after.empty()) after = s.back();
+  }
+  // Centred, the odd space on the right.
+  auto centred = [](const std::string& s, size_t width) {
+    const size_t left = (width - s.size()) / 2;
+    return std::string(left, ' ') + s + std::string(width - left - s.size(), ' ');
+  };
+  const std::string want = " | 1 |" + centred(before + " - " + after, 28) + "|  " + testing::kilometre_of(x) + "   |" +
+                           centred(slowdowns[0][1], 10) + "|" + centred(slowdowns[0][2], 9) + "|   -----    |";
+  const std::vector<std::string> lines = file_lines(slowdown_order_rows());
+  ASSERT_GT(lines.size(), 12u);
+  EXPECT_EQ(lines[12], want);
 }
 
 }  // namespace

@@ -6,6 +6,9 @@
 #include <regex>
 
 #include "documents/document_lines.h"
+#include "documents/source_rows.h"
+#include "sources/line_description.h"
+#include "sources/service_description.h"
 
 namespace compactor {
 namespace {
@@ -275,6 +278,139 @@ TEST(TrainSheetTest, FilledRowsDescribeTheRunInOrder) {
   EXPECT_EQ(page1_last.km, "246.000");
   EXPECT_EQ(page1_last.name, "Cippo Km 246.000");
   EXPECT_EQ(page2_first.km, "246.700");
+}
+
+
+// The sheet describes the run of the built-in service: these tests read both
+// and compare, so that neither can change without the other.
+
+struct ServiceStation {
+  int position;
+  std::string name;
+  int hours, minutes, seconds;
+};
+
+std::vector<ServiceStation> service_stations() {
+  std::vector<ServiceStation> out;
+  for (const auto& v : testing::rows_with_key(service_description_rows(), "stazione")) {
+    EXPECT_EQ(v.size(), 17u);
+    if (v.size() != 17) continue;
+    out.push_back({std::stoi(v[0]), v[16], std::stoi(v[13]), std::stoi(v[14]), std::stoi(v[15])});
+  }
+  return out;
+}
+
+struct ServiceLimit {
+  int position;
+  int speed;
+};
+
+std::vector<ServiceLimit> service_limits() {
+  std::vector<ServiceLimit> out;
+  for (const auto& v : testing::rows_with_key(service_description_rows(), "velocita")) {
+    EXPECT_EQ(v.size(), 2u);
+    if (v.size() == 2) out.push_back({std::stoi(v[0]), std::stoi(v[1])});
+  }
+  return out;
+}
+
+// Metres along the line of a sheet kilometre such as "129.290".
+int position_of(const std::string& km) {
+  return std::stoi(km.substr(0, 3)) * 1000 + std::stoi(km.substr(4)) - 111000;
+}
+
+TEST(TrainSheetServiceTest, StationRowsAreTheServiceStations) {
+  const std::vector<ServiceStation> service = service_stations();
+  std::vector<SheetRow> sheet;
+  for (const SheetRow& r : filled_rows())
+    if (is_station(r)) sheet.push_back(r);
+  ASSERT_EQ(sheet.size(), service.size());
+  ASSERT_EQ(service.size(), 35u);
+  for (size_t i = 0; i < service.size(); ++i) {
+    SCOPED_TRACE(service[i].name);
+    EXPECT_EQ(sheet[i].name, service[i].name);
+    // The origin's progressive is printed as 111.040, the platform's end.
+    EXPECT_EQ(sheet[i].km, i == 0 ? "111.040" : testing::kilometre_of(service[i].position));
+  }
+}
+
+TEST(TrainSheetServiceTest, TimesAgreeWithTheServiceTimetable) {
+  const std::vector<ServiceStation> service = service_stations();
+  std::vector<SheetRow> sheet;
+  for (const SheetRow& r : filled_rows())
+    if (is_station(r)) sheet.push_back(r);
+  ASSERT_EQ(sheet.size(), service.size());
+  size_t timed = 0;
+  for (size_t i = 0; i < service.size(); ++i) {
+    const ServiceStation& s = service[i];
+    if (s.hours == 0 && s.minutes == 0 && s.seconds == 0) continue;
+    SCOPED_TRACE(s.name);
+    ++timed;
+    const int service_minutes = s.hours * 60 + s.minutes;
+    const std::vector<int> t = times_of(sheet[i]);
+    ASSERT_FALSE(t.empty());
+    if (i == 0) {
+      // The run starts ten minutes behind the sheet's departure.
+      EXPECT_EQ(sheet[i].time, "         16.03  ");
+      EXPECT_EQ(t.back() + 10, service_minutes);
+    } else {
+      EXPECT_EQ(t.back(), service_minutes) << "the sheet's departure (or arrival) minute";
+    }
+  }
+  EXPECT_EQ(timed, 3u);
+}
+
+TEST(TrainSheetServiceTest, SpeedColumnCarriesTheServiceLimitsWhereTheyLie) {
+  const std::vector<ServiceLimit> service = service_limits();
+  const std::vector<SheetRow> rows = filled_rows();
+  std::vector<const SheetRow*> limit_rows;
+  for (const SheetRow& r : rows)
+    if (r.limit != 0) limit_rows.push_back(&r);
+  ASSERT_EQ(service.size(), 29u);
+  ASSERT_EQ(limit_rows.size(), service.size());
+  for (size_t i = 0; i < service.size(); ++i) {
+    const SheetRow& r = *limit_rows[i];
+    SCOPED_TRACE("limit " + std::to_string(i + 1) + " at " + std::to_string(service[i].position) + ", line " +
+                 std::to_string(r.index));
+    EXPECT_EQ(r.limit, service[i].speed);
+    if (i > 0) {
+      EXPECT_NE(service[i].speed, service[i - 1].speed) << "the service repeats a limit";
+    }
+    ASSERT_FALSE(r.km.empty()) << "a limit stands at a point with a progressive";
+    const int at = position_of(r.km);
+    // Where the sheet has a row at the limit's own kilometre, the limit is there.
+    for (const SheetRow& other : rows) {
+      if (!other.km.empty() && position_of(other.km) == service[i].position) {
+        EXPECT_EQ(&other, &r);
+      }
+    }
+    // Otherwise it stands on the safe side: a reduction no later, a rise no
+    // earlier than the service, and never past a neighbouring limit.
+    const bool reduction = i > 0 && service[i].speed < service[i - 1].speed;
+    if (reduction) {
+      EXPECT_LE(at, service[i].position);
+    } else {
+      EXPECT_GE(at, service[i].position);
+    }
+    if (i > 0) {
+      EXPECT_GT(at, service[i - 1].position);
+    }
+    if (i + 1 < service.size()) {
+      EXPECT_LT(at, service[i + 1].position);
+    }
+  }
+}
+
+TEST(TrainSheetServiceTest, TunnelMouthsStandAtTheLineTunnels) {
+  const auto tunnels = testing::rows_with_key(line_description_rows(), "montagna");
+  ASSERT_FALSE(tunnels.empty());
+  std::vector<std::string> mouths;
+  for (const SheetRow& r : filled_rows())
+    if (r.name.find("galleria") != std::string::npos) mouths.push_back(r.km);
+  ASSERT_EQ(mouths.size(), tunnels.size());
+  for (size_t i = 0; i < tunnels.size(); ++i) {
+    EXPECT_EQ(mouths[i], testing::kilometre_of(std::stoi(tunnels[i][0]))) << "tunnel " << i + 1;
+  }
 }
 
 }  // namespace
