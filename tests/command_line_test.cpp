@@ -1,0 +1,202 @@
+// The command line, exit statuses, diagnostics and the compiled files as a
+// user sees them.
+#include <gtest/gtest.h>
+
+#include "tests/harness.h"
+
+namespace compactor::e2e {
+namespace {
+
+const std::string kGeneralLine =
+    "[generale]\r\n"
+    "lunghezza percorso,    241000\r\n"
+    "progressiva chilometrica uno,    0,    111000,    0\r\n"
+    "progressiva chilometrica due,    0,    0,    0\r\n"
+    "progressiva chilometrica tre,    0,    0,    0\r\n"
+    "sfondo uno,    1\r\n"
+    "sfondo due,    0\r\n"
+    "sfondo tre,    0\r\n"
+    "ripetizione segnali 4 codici,    0,    239000\r\n"
+    "[fine]\r\n";
+const std::string kEmptyService = "[generale]\r\n[fine]\r\n";
+
+const char* kPathFile = "Lavena_Codrano2_linea.dat";
+const char* kTableFile = "Lavena_Codrano2_ES 2718.sim";
+const char* kTrackFile = "Lavena_Codrano2_ES 2718.dat";
+
+class Compile : public ::testing::Test {
+ protected:
+  void sources(const std::string& line, const std::string& service) {
+    spit(s / "line.txt", line);
+    spit(s / "svc.txt", service);
+  }
+  Result compile(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"compile", "line.txt", "svc.txt"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return s.run(args);
+  }
+  Scratch s;
+};
+
+TEST_F(Compile, GeneralRowsAloneGiveTheFullSizedFilesAndExitZero) {
+  sources(kGeneralLine, kEmptyService);
+  const Result r = compile();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(fs::file_size(s / kPathFile), 4959964u);
+  EXPECT_EQ(fs::file_size(s / kTrackFile), 74415u);
+  EXPECT_TRUE(fs::exists(s / kTableFile));
+  // The user's sources are never deleted.
+  EXPECT_TRUE(fs::exists(s / "line.txt"));
+  EXPECT_TRUE(fs::exists(s / "svc.txt"));
+}
+
+TEST_F(Compile, AnEarlierLongerFileIsReplacedWhole) {
+  sources(kGeneralLine, kEmptyService);
+  spit(s / kPathFile, std::string(6000000, 'x'));
+  spit(s / kTrackFile, std::string(100000, 'x'));
+  const Result r = compile();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(fs::file_size(s / kPathFile), 4959964u);
+  EXPECT_EQ(fs::file_size(s / kTrackFile), 74415u);
+  EXPECT_EQ(slurp(s / kTrackFile).find('x'), std::string::npos);
+}
+
+TEST_F(Compile, JsonReportsCodesDiagnosticsAndWrittenFiles) {
+  sources(kGeneralLine,
+          "[generale]\r\n"
+          "segnale,   17230,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n"
+          "segnale,   17240,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n");
+  const Result r = compile({"--json"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out,
+            "{\"error_code\": 16, \"error_position\": 17240, \"diagnostics\": [{\"code\": 16, "
+            "\"position\": 17240, \"file\": \"svc.txt\", \"line\": 3, \"message\": \"signal on an "
+            "occupied cell\"}], \"written\": [\"Lavena_Codrano2_linea.dat\", "
+            "\"Lavena_Codrano2_ES 2718.sim\", \"Lavena_Codrano2_ES 2718.dat\"]}\n");
+}
+
+TEST_F(Compile, HumanDiagnosticShowsFileLineAndCaretUnderTheKey) {
+  sources(kGeneralLine,
+          "[generale]\r\n"
+          "segnale,   17230,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n"
+          "  segnale,   17240,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n");
+  const Result r = compile();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "svc.txt:3: error 16: signal on an occupied cell (at 17240 m)\n"
+            "      segnale,   17240,   2, 4, 1,  1, 0,    2,  2,1,1, 0\n"
+            "      ^\n");
+}
+
+TEST_F(Compile, FatalReservedFieldEndsBeforeAnyFileIsTouched) {
+  sources(kGeneralLine, "[generale]\r\nsegnale,    0,   2, 4, 0,  0, 0,    0,  0,0,0, 0\r\n");
+  spit(s / kTrackFile, "earlier");
+  for (bool json : {false, true}) {
+    const Result r = compile(json ? std::vector<std::string>{"--json"} : std::vector<std::string>{});
+    EXPECT_EQ(r.status, 2);
+    if (json) {
+      EXPECT_NE(r.out.find("\"fatal\": 1250"), std::string::npos) << r.out;
+      EXPECT_NE(r.out.find("\"written\": []"), std::string::npos) << r.out;
+    } else {
+      EXPECT_EQ(r.err, "Lavena_Codrano2_ES 2718:  Errore n. 1250\n");
+    }
+    EXPECT_EQ(slurp(s / kTrackFile), "earlier");
+    EXPECT_FALSE(fs::exists(s / kPathFile));
+    EXPECT_FALSE(fs::exists(s / kTableFile));
+  }
+}
+
+TEST_F(Compile, NoPathLeavesAnEarlierPathFileAsItWas) {
+  sources(kGeneralLine, kEmptyService);
+  spit(s / kPathFile, "earlier path");
+  const Result r = compile({"--no-path"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(slurp(s / kPathFile), "earlier path");
+  EXPECT_EQ(fs::file_size(s / kTrackFile), 74415u);
+}
+
+TEST_F(Compile, NamesChooseTheFileNamesAndDirChoosesTheDirectory) {
+  sources(kGeneralLine, kEmptyService);
+  fs::create_directory(s / "out");
+  const Result r = compile({"--dir", "out", "--scenario", "Linea", "--train", "R 1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(s / "out" / "Linea_linea.dat"));
+  EXPECT_TRUE(fs::exists(s / "out" / "Linea_R 1.sim"));
+  EXPECT_TRUE(fs::exists(s / "out" / "Linea_R 1.dat"));
+}
+
+TEST_F(Compile, MissingLengthRowStopsWithoutWriting) {
+  sources("[generale]\r\nsfondo uno,    1\r\n[curve]\r\n", kEmptyService);
+  const Result r = compile();
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("lunghezza percorso"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(s / kTrackFile));
+}
+
+TEST_F(Compile, UnreadableSourcesStopWithStatusTwoAndWriteNothing) {
+  sources(kGeneralLine, kEmptyService);
+  fs::create_directory(s / "dir.txt");
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"compile", "missing.txt", "svc.txt"}, "missing.txt: no such file"},
+      {{"compile", "line.txt", "missing.txt"}, "missing.txt: no such file"},
+      {{"compile", "dir.txt", "svc.txt"}, "dir.txt: is a directory"},
+  };
+  for (const auto& c : cases) {
+    const Result r = s.run(c.args);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(s / kTrackFile));
+  }
+}
+
+TEST(CommandLine, UsageErrorsExitWith64) {
+  Scratch s;
+  const std::vector<std::vector<std::string>> calls = {
+      {"--bogus"},
+      {"compile", "only-one"},
+      {"compile", "a", "b", "c"},
+      {"--dir"},
+      {"export", "extra"},
+      {"compile", "a", "b", "--scenario", ""},
+      {"compile", "a", "b", "--scenario", ".."},
+      {"compile", "a", "b", "--train", "a/b"},
+      {"compile", "a", "b", "--train", "a\\b"},
+      {"compile", "a", "b", "--train", "a\tb"},
+      {"--no-path"},
+  };
+  for (const auto& args : calls) {
+    const Result r = s.run(args);
+    EXPECT_EQ(r.status, 64) << args[0];
+    EXPECT_NE(r.err.find("usage:"), std::string::npos);
+  }
+}
+
+TEST(CommandLine, ExportWritesTheTextsAndCompilesNothing) {
+  Scratch s;
+  fs::create_directory(s / "x");
+  const Result r = s.run({"export", "--dir", "x", "--json"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(s / "x" / "Lavena_Codrano2_linea.txt"));
+  EXPECT_TRUE(fs::exists(s / "x" / "Lavena_Codrano2_ES 2718-.txt"));
+  EXPECT_FALSE(fs::exists(s / "x" / kTrackFile));
+}
+
+TEST(BuiltInRun, LeavesTheCompiledFilesAndDeletesItsSources) {
+  Scratch s;
+  const Result r = s.run({"--dir", "."});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+  EXPECT_FALSE(fs::exists(s / "Lavena_Codrano2_linea.txt"));
+  EXPECT_FALSE(fs::exists(s / "Lavena_Codrano2_ES 2718-.txt"));
+  EXPECT_EQ(fs::file_size(s / kPathFile), 4959964u);
+  EXPECT_EQ(fs::file_size(s / kTrackFile), 74415u);
+}
+
+}  // namespace
+}  // namespace compactor::e2e
