@@ -161,6 +161,22 @@ constexpr std::array<SheetRow, 27> kPage2 = {{
     {0, 0, "349.950", "CODRANO CENTRALE", A, "18.10", ""},
 }};
 
+// True when every value of every row fits its cell, so that formatting never
+// cuts a value short or shifts a bar.
+template <size_t Count>
+constexpr bool fits(const std::array<SheetRow, Count>& rows) {
+  for (const SheetRow& r : rows) {
+    if (r.limit < 0 || r.limit > 999 || r.running < 0 || r.running > 999) return false;
+    if (!r.km.empty() && r.km.size() != 7) return false;
+    if (r.name.size() > 27) return false;
+    if ((r.time_kind == Time::kNone) != r.time.empty()) return false;
+    if (r.time.size() > (r.time_kind == Time::kStop ? 13u : 5u)) return false;
+    if (r.rec.size() > 3) return false;
+  }
+  return true;
+}
+static_assert(fits(kPage1) && fits(kPage2));
+
 std::string pad_right(std::string_view s, size_t width) {
   std::string out(s);
   out.resize(width, ' ');
@@ -227,12 +243,12 @@ void add_boxes(RowTable& t, const PageBoxes& b) {
 
 // The boxes, the table head, the page's filled rows, empty rows up to 31,
 // and the closing rule.
-template <size_t N>
-void add_page(RowTable& t, const PageBoxes& b, const std::array<SheetRow, N>& rows, int page) {
-  static_assert(N <= kRowsPerPage);
+template <size_t Count>
+void add_page(RowTable& t, const PageBoxes& b, const std::array<SheetRow, Count>& rows, int page) {
+  static_assert(Count <= kRowsPerPage);
   add_boxes(t, b);
   for (const SheetRow& r : rows) t.push_back(format_row(r, page));
-  add(t, kEmptyRow, kRowsPerPage - static_cast<int>(N));
+  add(t, kEmptyRow, kRowsPerPage - static_cast<int>(Count));
   add(t, kRule);
 }
 
