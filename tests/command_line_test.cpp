@@ -51,6 +51,17 @@ TEST_F(Compile, GeneralRowsAloneGiveTheFullSizedFilesAndExitZero) {
   EXPECT_TRUE(fs::exists(s / "svc.txt"));
 }
 
+TEST_F(Compile, AnEarlierLongerFileIsReplacedWhole) {
+  sources(kGeneralLine, kEmptyService);
+  spit(s / kPathFile, std::string(6000000, 'x'));
+  spit(s / kTrackFile, std::string(100000, 'x'));
+  const Result r = compile();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(fs::file_size(s / kPathFile), 4959964u);
+  EXPECT_EQ(fs::file_size(s / kTrackFile), 74415u);
+  EXPECT_EQ(slurp(s / kTrackFile).find('x'), std::string::npos);
+}
+
 TEST_F(Compile, JsonReportsCodesDiagnosticsAndWrittenFiles) {
   sources(kGeneralLine,
           "[generale]\r\n"
@@ -185,6 +196,18 @@ TEST(BuiltInRun, LeavesTheCompiledFilesAndDeletesItsSources) {
   EXPECT_FALSE(fs::exists(s / "Lavena_Codrano2_ES 2718-.txt"));
   EXPECT_EQ(fs::file_size(s / kPathFile), 4959964u);
   EXPECT_EQ(fs::file_size(s / kTrackFile), 74415u);
+}
+
+TEST(BuiltInRun, ShowsAttendereOnATerminalAndClearsIt) {
+  Scratch s;
+  if (std::system("script -qec true /dev/null >/dev/null 2>&1 </dev/null") != 0) {
+    GTEST_SKIP() << "script(1) cannot give the program a terminal here";
+  }
+  // script(1) runs the program on a pseudo-terminal and copies what it shows.
+  const std::string cmd = "script -qec " + quote(quote(COMPACTOR_EXE) + " --dir " + quote(s.dir().string())) +
+                          " /dev/null > " + quote((s / "screen").string()) + " 2>&1 </dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(slurp(s / "screen"), "Attendere\r         \r");
 }
 
 }  // namespace
