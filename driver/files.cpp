@@ -5,7 +5,6 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
-#include <stdexcept>
 #include <random>
 #include <system_error>
 
@@ -73,23 +72,27 @@ std::string read_file(const std::string& path) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) throw FileError(path, "cannot open: " + errno_text(errno));
   // Read straight into one string sized to the file, so a source is held in
-  // memory once, never twice while the string grows.
+  // memory once, never twice while the string grows. A source larger than any
+  // real one (or an endless device) is refused once it passes the limit.
   std::string text;
+  const auto too_large = [&] {
+    std::fclose(f);
+    return FileError(path, "larger than " + std::to_string(kLargestSource >> 20) +
+                               " MiB, too large for a source");
+  };
   try {
     const uintmax_t size = fs::file_size(path, ec);
-    if (!ec && size < text.max_size()) text.reserve(static_cast<size_t>(size));
+    if (!ec && size > kLargestSource) throw too_large();
+    if (!ec) text.reserve(static_cast<size_t>(size));
     char buffer[1 << 16];
     for (;;) {
       const size_t n = std::fread(buffer, 1, sizeof buffer, f);
+      if (text.size() + n > kLargestSource) throw too_large();
       text.append(buffer, n);
       if (n < sizeof buffer) break;
     }
   } catch (const std::bad_alloc&) {
-    std::fclose(f);
-    throw FileError(path, "too large to hold in memory");
-  } catch (const std::length_error&) {
-    std::fclose(f);
-    throw FileError(path, "too large to hold in memory");
+    throw too_large();
   }
   const bool failed = std::ferror(f) != 0;
   const int err = errno;

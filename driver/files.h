@@ -27,7 +27,11 @@ class FileError : public std::runtime_error {
 // Replaces the file at `path` with the bytes that `fill` writes to the sink.
 void replace_file(const std::string& path, const std::function<void(ByteSink&)>& fill);
 
-// The whole content of a regular file.
+// Sources larger than this are refused: no source comes near it, and it
+// bounds what an endless device or a wrong file can cost.
+inline constexpr size_t kLargestSource = size_t{256} << 20;
+
+// The whole content of a file of at most kLargestSource bytes.
 std::string read_file(const std::string& path);
 
 bool file_exists(const std::string& path);

@@ -305,6 +305,29 @@ TEST_F(FileFaults, AnUnreadableSourceStopsBeforeWriting) {
   EXPECT_NE(r.err.find("svc.txt: cannot open: Permission denied"), std::string::npos) << r.err;
 }
 
+// A source of unbounded size is refused once it passes 256 MiB, before it
+// can take the machine's memory: an endless device, or a huge (sparse) file
+// refused by its size alone.
+TEST_F(FileFaults, ASourceOfUnboundedSizeIsRefused) {
+  {
+    std::ofstream(s / "huge.txt");
+  }
+  fs::resize_file(s / "huge.txt", uintmax_t{300} << 20);
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"compile", "/dev/zero", "svc.txt"}, "/dev/zero: larger than 256 MiB, too large for a source"},
+      {{"compile", "line.txt", "huge.txt"}, "huge.txt: larger than 256 MiB, too large for a source"},
+  };
+  for (const auto& c : cases) {
+    const Result r = s.run(c.args);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(s / kTrackFile));
+  }
+}
+
 TEST_F(FileFaults, ADirectoryWhereAnOutputFileGoesStopsAtThatFile) {
   earlier_files(s.dir());
   fs::remove(s / kTableFile);
