@@ -1,0 +1,124 @@
+#!/bin/sh
+# Speed and memory of compactor against the cost of writing the same bytes.
+#
+#   bench/run.sh [BUILD_DIR]
+#
+# BUILD_DIR holds a built `compactor`. Without it the script configures and
+# builds a Release binary (tests off) in bench/build-release and uses that.
+#
+# For each case it measures, in one hyperfine run, the program and its floor:
+# `dd if=/dev/zero bs=64K` writing as many bytes as the program's output files
+# hold, into one file in the same directory. It prints the median wall times,
+# their ratio and the program's peak resident memory (/usr/bin/time).
+# Cases: the built-in run (`compactor --dir DIR`) and `compactor compile` of
+# generated lines of 250000, 500000 and 1000000 m (bench/gen_line.sh).
+#
+# Settings from the environment: RUNS (timed runs per command, default 60),
+# WARMUP (default 5), BENCH_WORK (scratch directory, default a new one under
+# ${TMPDIR:-/tmp}, removed at the end).
+set -eu
+
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(dirname "$here")
+runs=${RUNS:-60}
+warmup=${WARMUP:-5}
+
+for tool in hyperfine dd awk; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "$0: $tool is needed (apt-get install $tool)" >&2; exit 2; }
+done
+[ -x /usr/bin/time ] || { echo "$0: /usr/bin/time is needed (apt-get install time)" >&2; exit 2; }
+
+if [ $# -ge 1 ]; then
+  build=$(cd "$1" && pwd)
+else
+  build="$here/build-release"
+  cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCOMPACTOR_TESTS=OFF >/dev/null
+  cmake --build "$build" --target compactor >/dev/null
+fi
+exe="$build/compactor"
+[ -x "$exe" ] || { echo "$0: no compactor in $build" >&2; exit 2; }
+
+if [ -n "${BENCH_WORK:-}" ]; then
+  work=$BENCH_WORK
+  mkdir -p "$work"
+else
+  work=$(mktemp -d "${TMPDIR:-/tmp}/compactor-bench.XXXXXX")
+  trap 'rm -rf "$work"' EXIT INT TERM
+fi
+
+# Bytes of the regular files in a directory, the floor file left out.
+dir_bytes() {
+  find "$1" -maxdepth 1 -type f ! -name floor.bin ! -name line.txt ! -name service.txt \
+    -printf '%s\n' | awk '{ n += $1 } END { print n + 0 }'
+}
+
+# Median of the runs of the hyperfine result with index $2 in the JSON file $1.
+median_of() {
+  awk -v want="$2" '
+    /"median"/ { gsub(/[^0-9.eE+-]/, "", $2); if (n++ == want) { print $2; exit } }
+  ' FS=: "$1"
+}
+
+# Largest peak resident set (KiB) over five runs of the command.
+peak_kib() {
+  max=0
+  for _ in 1 2 3 4 5; do
+    /usr/bin/time -f '%M' -o "$work/time.out" "$@" >/dev/null 2>&1
+    kib=$(tail -n 1 "$work/time.out")
+    [ "$kib" -gt "$max" ] && max=$kib
+  done
+  echo "$max"
+}
+
+results="$work/results.txt"
+: >"$results"
+
+# bench NAME DIR COMMAND...: the command must write its files into DIR.
+bench() {
+  name=$1
+  dir=$2
+  shift 2
+  "$@" >/dev/null 2>&1 || { echo "$0: $name: the command failed: $*" >&2; exit 1; }
+  bytes=$(dir_bytes "$dir")
+  cmdline=$(printf '%s ' "$@")
+  floor="dd if=/dev/zero of=$dir/floor.bin bs=64K count=$bytes iflag=count_bytes status=none"
+  hyperfine -N --style none --warmup "$warmup" --runs "$runs" \
+    --export-json "$work/$name.json" "$cmdline" "$floor" >/dev/null
+  rm -f "$dir/floor.bin"
+  t=$(median_of "$work/$name.json" 0)
+  f=$(median_of "$work/$name.json" 1)
+  kib=$(peak_kib "$@")
+  echo "$name $bytes $t $f $kib" >>"$results"
+}
+
+mkdir -p "$work/builtin"
+bench built-in "$work/builtin" "$exe" --dir "$work/builtin"
+
+for length in 250000 500000 1000000; do
+  d="$work/line$length"
+  "$here/gen_line.sh" "$length" "$d"
+  bench "line-$length" "$d" "$exe" compile "$d/line.txt" "$d/service.txt" --dir "$d"
+done
+
+echo "compactor: $exe"
+echo "machine:   $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)," \
+  "$(uname -sr), $(df -T "$work" | awk 'NR == 2 { print $2 }') at $work"
+echo "runs:      $runs per command (hyperfine medians), peak RSS = max of 5 runs"
+echo
+awk '
+  BEGIN {
+    printf "| %-17s | %11s | %12s | %10s | %7s | %13s |\n", "case", "output (B)", "median (ms)", "floor (ms)", "ratio", "peak RSS (MiB)"
+    printf "|%s|%s|%s|%s|%s|%s|\n", "-------------------", "------------:", "-------------:", "-----------:", "--------:", "---------------:"
+  }
+  {
+    printf "| %-17s | %11d | %12.2f | %10.2f | %7.2f | %14.1f |\n", $1, $2, $3 * 1000, $4 * 1000, $3 / $4, $5 / 1024
+    if ($1 ~ /^line-/) { per[$1] = $3 / $2; order[++n] = $1 }
+  }
+  END {
+    if (n == 0) exit
+    ref = per[order[n]]
+    printf "\nlinear growth (time per output byte against the %s line):", substr(order[n], 6)
+    for (i = 1; i <= n; i++) printf " %s %+.1f%%", substr(order[i], 6), (per[order[i]] / ref - 1) * 100
+    printf "\n"
+  }
+' "$results"
