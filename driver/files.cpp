@@ -45,6 +45,9 @@ void replace_file(const std::string& path, const std::function<void(ByteSink&)>&
   const std::string tmp = temporary_name(fs::path(path));
   std::FILE* f = std::fopen(tmp.c_str(), "wb");
   if (f == nullptr) throw FileError(path, "cannot create: " + errno_text(errno));
+  // Writers hand over their bytes in large chunks; a stream buffer would only
+  // copy them once more and split each chunk in two writes.
+  std::setvbuf(f, nullptr, _IONBF, 0);
   bool closed = false;
   try {
     FileSink sink(f, path);
