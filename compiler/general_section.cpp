@@ -2,11 +2,6 @@
 // progressives, backgrounds and signal repetition; and the ordering of the
 // progressives by start position.
 #include <array>
-#include <cstdint>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 #include "compiler/compilation.h"
 #include "compiler/rounding.h"
@@ -18,26 +13,6 @@ namespace {
 // The header of the next section: not a comment, and holding both brackets.
 bool is_header(const std::string& field) {
   return !field.empty() && field[0] != '-' && contains(field, "[") && contains(field, "]");
-}
-
-// Sizes one coordinate of the path to `count` zeros. The path of a long line
-// is megabytes that are written point by point; touched page by page, each
-// first touch is a page fault that costs more than the point it makes room
-// for, so on Linux the storage is asked for in huge pages before it is
-// touched. The advice changes nothing but speed, and is skipped below 4 MiB.
-void allocate_coordinate(std::vector<double>& values, size_t count) {
-  values.clear();
-  values.reserve(count);
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  const size_t bytes = count * sizeof(double);
-  if (bytes >= (size_t{4} << 20)) {
-    const size_t page = 4096;
-    const uintptr_t begin = reinterpret_cast<uintptr_t>(values.data()) & ~(page - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(values.data()) + bytes + page - 1) & ~(page - 1);
-    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-  }
-#endif
-  values.resize(count, 0.0);
 }
 
 }  // namespace
@@ -100,8 +75,8 @@ void Compilation::line_length(int32_t length) {
   if (s_.keep_path != 0) {
     Path& path = s_.path;
     path.end = s_.path_end;
-    allocate_coordinate(path.x, static_cast<size_t>(path.end) + 1);
-    allocate_coordinate(path.y, static_cast<size_t>(path.end) + 1);
+    path.x.assign(static_cast<size_t>(path.end) + 1, 0.0);
+    path.y.assign(static_cast<size_t>(path.end) + 1, 0.0);
     path.allocated = true;
     path.origin_set = false;
     path.next = 2;
