@@ -8,8 +8,10 @@
 #
 # For each case it measures, in one hyperfine run, the program and its floor:
 # `dd if=/dev/zero bs=64K` writing as many bytes as the program's output files
-# hold, into one file in the same directory. It prints the median wall times,
-# their ratio and the program's peak resident memory (/usr/bin/time).
+# hold, into one file in the same directory, over its file of the run before
+# (as the program replaces its own files). A second floor, dd into a new file
+# each run, shows the bare cost of the bytes. It prints the median wall times,
+# the ratios and the program's peak resident memory (/usr/bin/time).
 # Cases: the built-in run (`compactor --dir DIR`) and `compactor compile` of
 # generated lines of 250000, 500000 and 1000000 m (bench/gen_line.sh).
 #
@@ -48,7 +50,7 @@ fi
 
 # Bytes of the regular files in a directory, the floor file left out.
 dir_bytes() {
-  find "$1" -maxdepth 1 -type f ! -name floor.bin ! -name line.txt ! -name service.txt \
+  find "$1" -maxdepth 1 -type f ! -name floor.bin ! -name fresh.bin ! -name line.txt ! -name service.txt \
     -printf '%s\n' | awk '{ n += $1 } END { print n + 0 }'
 }
 
@@ -82,13 +84,20 @@ bench() {
   bytes=$(dir_bytes "$dir")
   cmdline=$(printf '%s ' "$@")
   floor="dd if=/dev/zero of=$dir/floor.bin bs=64K count=$bytes iflag=count_bytes status=none"
+  fresh="dd if=/dev/zero of=$dir/fresh.bin bs=64K count=$bytes iflag=count_bytes status=none"
+  # The program replaces its files of the run before, and so does the floor:
+  # dd truncates its file of the run before. The second floor writes a new
+  # file each time (deleted before the run, untimed): the bare cost of the
+  # bytes, without ext4's flush of a truncated file.
   hyperfine -N --style none --warmup "$warmup" --runs "$runs" \
-    --export-json "$work/$name.json" "$cmdline" "$floor" >/dev/null
-  rm -f "$dir/floor.bin"
+    --prepare true --prepare true --prepare "rm -f $dir/fresh.bin" \
+    --export-json "$work/$name.json" "$cmdline" "$floor" "$fresh" >/dev/null
+  rm -f "$dir/floor.bin" "$dir/fresh.bin"
   t=$(median_of "$work/$name.json" 0)
   f=$(median_of "$work/$name.json" 1)
+  n=$(median_of "$work/$name.json" 2)
   kib=$(peak_kib "$@")
-  echo "$name $bytes $t $f $kib" >>"$results"
+  echo "$name $bytes $t $f $n $kib" >>"$results"
 }
 
 mkdir -p "$work/builtin"
@@ -107,18 +116,18 @@ echo "runs:      $runs per command (hyperfine medians), peak RSS = max of 5 runs
 echo
 awk '
   BEGIN {
-    printf "| %-17s | %11s | %12s | %10s | %7s | %13s |\n", "case", "output (B)", "median (ms)", "floor (ms)", "ratio", "peak RSS (MiB)"
-    printf "|%s|%s|%s|%s|%s|%s|\n", "-------------------", "------------:", "-------------:", "-----------:", "--------:", "---------------:"
+    printf "| %-12s | %10s | %11s | %10s | %5s | %14s | %9s | %8s |\n", "case", "output (B)", "median (ms)", "floor (ms)", "ratio", "new-file floor", "its ratio", "peak RSS"
+    printf "|%s|%s|%s|%s|%s|%s|%s|%s|\n", "--------------", "-----------:", "------------:", "-----------:", "------:", "---------------:", "----------:", "---------:"
   }
   {
-    printf "| %-17s | %11d | %12.2f | %10.2f | %7.2f | %14.1f |\n", $1, $2, $3 * 1000, $4 * 1000, $3 / $4, $5 / 1024
+    printf "| %-12s | %10d | %11.2f | %10.2f | %5.2f | %11.2f ms | %9.2f | %4.1f MiB |\n", $1, $2, $3 * 1000, $4 * 1000, $3 / $4, $5 * 1000, $3 / $5, $6 / 1024
     if ($1 ~ /^line-/) { per[$1] = $3 / $2; order[++n] = $1 }
   }
   END {
     if (n == 0) exit
     ref = per[order[n]]
-    printf "\nlinear growth (time per output byte against the %s line):", substr(order[n], 6)
-    for (i = 1; i <= n; i++) printf " %s %+.1f%%", substr(order[i], 6), (per[order[i]] / ref - 1) * 100
+    printf "\nlinear growth, time per output byte against the %s m line:", substr(order[n], 6)
+    for (i = 1; i <= n; i++) printf " %s m %+.1f%%", substr(order[i], 6), (per[order[i]] / ref - 1) * 100
     printf "\n"
   }
 ' "$results"
