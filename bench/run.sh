@@ -34,7 +34,7 @@ if [ $# -ge 1 ]; then
   build=$(cd "$1" && pwd)
 else
   build="$here/build-release"
-  cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCOMPACTOR_TESTS=OFF >/dev/null
+  cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCOMPACTOR_TESTS=OFF >/dev/null
   cmake --build "$build" --target compactor >/dev/null
 fi
 exe="$build/compactor"
@@ -121,13 +121,20 @@ awk '
   }
   {
     printf "| %-12s | %10d | %11.2f | %10.2f | %5.2f | %11.2f ms | %9.2f | %4.1f MiB |\n", $1, $2, $3 * 1000, $4 * 1000, $3 / $4, $5 * 1000, $3 / $5, $6 / 1024
-    if ($1 ~ /^line-/) { per[$1] = $3 / $2; order[++n] = $1 }
+    if ($1 ~ /^line-/) { t[++n] = $3; b[n] = $2; len[n] = substr($1, 6) }
   }
   END {
     if (n == 0) exit
-    ref = per[order[n]]
-    printf "\nlinear growth, time per output byte against the %s m line:", substr(order[n], 6)
-    for (i = 1; i <= n; i++) printf " %s m %+.1f%%", substr(order[i], 6), (per[order[i]] / ref - 1) * 100
+    ref = t[n] / b[n]
+    printf "\nlinear growth, time per output byte against the %s m line:", len[n]
+    for (i = 1; i <= n; i++) printf " %s m %+.1f%%", len[i], (t[i] / b[i] / ref - 1) * 100
+    printf "\n"
+    if (n < 3) exit
+    # The same for each step in length, which leaves out what every run pays
+    # once (starting the process, creating the files).
+    last = (t[n] - t[n - 1]) / (b[n] - b[n - 1])
+    printf "time per output byte of each step in length, against the last step:"
+    for (i = 2; i <= n; i++) printf " %s to %s m %+.1f%%", len[i - 1], len[i], ((t[i] - t[i - 1]) / (b[i] - b[i - 1]) / last - 1) * 100
     printf "\n"
   }
 ' "$results"
