@@ -15,30 +15,20 @@
 # Cases: the built-in run (`compactor --dir DIR`) and `compactor compile` of
 # generated lines of 250000, 500000 and 1000000 m (bench/gen_line.sh).
 #
-# Settings from the environment: RUNS (timed runs per command, default 60),
+# Settings from the environment: RUNS (timed runs per command, default 100),
 # WARMUP (default 5), BENCH_WORK (scratch directory, default a new one under
 # ${TMPDIR:-/tmp}, removed at the end).
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
-runs=${RUNS:-60}
+runs=${RUNS:-100}
 warmup=${WARMUP:-5}
 
 for tool in hyperfine dd awk; do
   command -v "$tool" >/dev/null 2>&1 || { echo "$0: $tool is needed (apt-get install $tool)" >&2; exit 2; }
 done
 [ -x /usr/bin/time ] || { echo "$0: /usr/bin/time is needed (apt-get install time)" >&2; exit 2; }
-
-if [ $# -ge 1 ]; then
-  build=$(cd "$1" && pwd)
-else
-  build="$here/build-release"
-  cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCOMPACTOR_TESTS=OFF >/dev/null
-  cmake --build "$build" --target compactor >/dev/null
-fi
-exe="$build/compactor"
-[ -x "$exe" ] || { echo "$0: no compactor in $build" >&2; exit 2; }
 
 if [ -n "${BENCH_WORK:-}" ]; then
   work=$BENCH_WORK
@@ -47,6 +37,18 @@ else
   work=$(mktemp -d "${TMPDIR:-/tmp}/compactor-bench.XXXXXX")
   trap 'rm -rf "$work"' EXIT INT TERM
 fi
+
+if [ $# -ge 1 ]; then
+  build=$(cd "$1" && pwd)
+else
+  build="$here/build-release"
+  echo "building $build ..." >&2
+  { cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCOMPACTOR_TESTS=OFF &&
+    cmake --build "$build" --target compactor; } >"$work/build.log" 2>&1 ||
+    { cat "$work/build.log" >&2; echo "$0: the build failed" >&2; exit 1; }
+fi
+exe="$build/compactor"
+[ -x "$exe" ] || { echo "$0: no compactor in $build" >&2; exit 2; }
 
 # Bytes of the regular files in a directory, the floor file left out.
 dir_bytes() {
