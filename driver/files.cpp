@@ -60,8 +60,8 @@ void replace_file(const std::string& path, const std::function<void(ByteSink&)>&
     // a temporary renamed over an existing file out to disk at the rename,
     // which costs more than writing it. The earlier file stays whole until
     // the new one is complete; only the instant between the two steps has
-    // no file of that name.
-    // A directory in the way is left for the rename to refuse.
+    // no file of that name. A directory in the way is left for the rename
+    // to refuse.
     if (!fs::is_directory(fs::symlink_status(path, ec))) fs::remove(path, ec);
     if (ec && ec != std::errc::no_such_file_or_directory) {
       throw FileError(path, "cannot replace: " + ec.message());
