@@ -115,6 +115,7 @@ echo "compactor: $exe"
 echo "machine:   $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)," \
   "$(uname -sr), $(df -T "$work" | awk 'NR == 2 { print $2 }') at $work"
 echo "runs:      $runs per command (hyperfine medians), peak RSS = max of 5 runs"
+echo "load:      $(cut -d ' ' -f 1-3 /proc/loadavg) (1, 5, 15 min) at the end, $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo
 awk '
   BEGIN {
