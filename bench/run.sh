@@ -84,15 +84,16 @@ bench() {
   shift 2
   "$@" >/dev/null 2>&1 || { echo "$0: $name: the command failed: $*" >&2; exit 1; }
   bytes=$(dir_bytes "$dir")
-  cmdline=$(printf '%s ' "$@")
-  floor="dd if=/dev/zero of=$dir/floor.bin bs=64K count=$bytes iflag=count_bytes status=none"
-  fresh="dd if=/dev/zero of=$dir/fresh.bin bs=64K count=$bytes iflag=count_bytes status=none"
+  # hyperfine splits its commands like a shell: quote every word.
+  cmdline=$(printf "'%s' " "$@")
+  floor="dd if=/dev/zero 'of=$dir/floor.bin' bs=64K count=$bytes iflag=count_bytes status=none"
+  fresh="dd if=/dev/zero 'of=$dir/fresh.bin' bs=64K count=$bytes iflag=count_bytes status=none"
   # The program replaces its files of the run before, and so does the floor:
   # dd truncates its file of the run before. The second floor writes a new
   # file each time (deleted before the run, untimed): the bare cost of the
   # bytes, without ext4's flush of a truncated file.
   hyperfine -N --style none --warmup "$warmup" --runs "$runs" \
-    --prepare true --prepare true --prepare "rm -f $dir/fresh.bin" \
+    --prepare true --prepare true --prepare "rm -f '$dir/fresh.bin'" \
     --export-json "$work/$name.json" "$cmdline" "$floor" "$fresh" >/dev/null
   rm -f "$dir/floor.bin" "$dir/fresh.bin"
   t=$(median_of "$work/$name.json" 0)
