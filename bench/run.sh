@@ -120,13 +120,18 @@ for length in 250000 500000 1000000; do
   bench "line-$length" "$d" "$exe" compile "$d/line.txt" "$d/service.txt" --dir "$d"
 done
 
+# What every run pays once, whatever its length: starting the process.
+hyperfine -N -i --style none --warmup "$warmup" --runs "$runs" \
+  --export-json "$work/start.json" "'$exe' --help" >/dev/null
+start=$(median_of "$work/start.json" 0)
+
 echo "compactor: $exe"
 echo "machine:   $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)," \
   "$(uname -sr), $(df -T "$work" | awk 'NR == 2 { print $2 }') at $work"
 echo "runs:      $runs per command (hyperfine medians), peak RSS = max of 5 runs"
 echo "load:      $(cut -d ' ' -f 1-3 /proc/loadavg) (1, 5, 15 min) at the end, $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo
-awk '
+awk -v start="$start" '
   BEGIN {
     printf "| %-12s | %10s | %11s | %10s | %5s | %14s | %9s | %8s |\n", "case", "output (B)", "median (ms)", "floor (ms)", "ratio", "new-file floor", "its ratio", "peak RSS"
     printf "|%s|%s|%s|%s|%s|%s|%s|%s|\n", "--------------", "-----------:", "------------:", "-----------:", "------:", "---------------:", "----------:", "---------:"
@@ -137,16 +142,12 @@ awk '
   }
   END {
     if (n == 0) exit
-    ref = t[n] / b[n]
-    printf "\nlinear growth, time per output byte against the %s m line:", len[n]
-    for (i = 1; i <= n; i++) printf " %s m %+.1f%%", len[i], (t[i] / b[i] / ref - 1) * 100
+    printf "\nstart-up (compactor --help): %.2f ms\n", start * 1000
+    printf "linear growth, time per output byte against the %s m line:", len[n]
+    for (i = 1; i <= n; i++) printf " %s m %+.1f%%", len[i], (t[i] / b[i] / (t[n] / b[n]) - 1) * 100
     printf "\n"
-    if (n < 3) exit
-    # The same for each step in length, which leaves out what every run pays
-    # once (starting the process, creating the files).
-    last = (t[n] - t[n - 1]) / (b[n] - b[n - 1])
-    printf "time per output byte of each step in length, against the last step:"
-    for (i = 2; i <= n; i++) printf " %s to %s m %+.1f%%", len[i - 1], len[i], ((t[i] - t[i - 1]) / (b[i] - b[i - 1]) / last - 1) * 100
+    printf "the same without the start-up:"
+    for (i = 1; i <= n; i++) printf " %s m %+.1f%%", len[i], ((t[i] - start) / b[i] / ((t[n] - start) / b[n]) - 1) * 100
     printf "\n"
   }
 ' "$results"
