@@ -56,16 +56,8 @@ void replace_file(const std::string& path, const std::function<void(ByteSink&)>&
     closed = true;
     if (std::fclose(f) != 0) throw FileError(path, "cannot write: " + errno_text(errno));
     std::error_code ec;
-    // Delete the earlier file first and rename onto a free name: ext4 forces
-    // a temporary renamed over an existing file out to disk at the rename,
-    // which costs more than writing it. The earlier file stays whole until
-    // the new one is complete; only the instant between the two steps has
-    // no file of that name. A directory in the way is left for the rename
-    // to refuse.
-    if (!fs::is_directory(fs::symlink_status(path, ec))) fs::remove(path, ec);
-    if (ec && ec != std::errc::no_such_file_or_directory) {
-      throw FileError(path, "cannot replace: " + ec.message());
-    }
+    // Renamed over the earlier file in one step: at every instant the name
+    // holds either the whole earlier file or the whole new one.
     fs::rename(tmp, path, ec);
     if (ec) throw FileError(path, "cannot replace: " + ec.message());
   } catch (...) {
