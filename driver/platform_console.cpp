@@ -32,7 +32,7 @@ std::string program_directory() {
   return exe.parent_path().string();
 }
 
-void show_waiting() {
+void show_waiting(const std::string&) {
   if (isatty(STDERR_FILENO) == 0) return;
   std::fputs("Attendere", stderr);
   std::fflush(stderr);

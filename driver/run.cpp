@@ -104,7 +104,7 @@ int built_in_run(const Command& cmd) {
   Outcome outcome(cmd.json);
   const std::string dir = output_dir(cmd, platform::program_directory());
   const Names names;
-  platform::show_waiting();
+  platform::show_waiting(kApplicationTitle);
   try {
     write_texts(dir, names, outcome);
     const std::string line_path = platform::join(dir, file_names::line_source(names));
