@@ -95,6 +95,7 @@ bool Compilation::run_line_description() {
 
   // Steps 7 and 8.
   if (!feature_loop(&Compilation::line_row)) return false;
+  key_place_valid_ = false;  // a fault of the fills belongs to no row
   complete_line();
   return true;
 }
@@ -117,6 +118,7 @@ void Compilation::run_service_description() {
   speed_fill_ = 0;
   adhesion_fill_ = 0;
   if (found && !feature_loop(&Compilation::service_row)) return;
+  key_place_valid_ = false;
   complete_service();
 
   // Step 12.

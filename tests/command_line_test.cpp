@@ -51,6 +51,17 @@ TEST_F(Compile, GeneralRowsAloneGiveTheFullSizedFilesAndExitZero) {
   EXPECT_TRUE(fs::exists(s / "svc.txt"));
 }
 
+TEST_F(Compile, AnEarlierLongerFileIsReplacedWhole) {
+  sources(kGeneralLine, kEmptyService);
+  spit(s / kPathFile, std::string(6000000, 'x'));
+  spit(s / kTrackFile, std::string(100000, 'x'));
+  const Result r = compile();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(fs::file_size(s / kPathFile), 4959964u);
+  EXPECT_EQ(fs::file_size(s / kTrackFile), 74415u);
+  EXPECT_EQ(slurp(s / kTrackFile).find('x'), std::string::npos);
+}
+
 TEST_F(Compile, JsonReportsCodesDiagnosticsAndWrittenFiles) {
   sources(kGeneralLine,
           "[generale]\r\n"
