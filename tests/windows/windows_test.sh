@@ -13,7 +13,7 @@
 #   - the console program: the same fatal error on standard error, and the
 #     same report of a compile as the Linux build's.
 #
-# Usage: windows_test.sh SOURCE_DIR LINUX_COMPACTOR CROSS_BUILD_DIR
+# Usage: windows_test.sh SOURCE_DIR LINUX_COMPACTOR CROSS_BUILD_DIR [BUILD_TYPE]
 # Exits 77 (skipped) when a tool it needs is missing. With
 # COMPACTOR_SCREENSHOTS=DIR it leaves window.png and message_box.png there.
 set -u
@@ -21,6 +21,7 @@ set -u
 src=$1
 linux_exe=$2
 cross=$3
+build_type=${4:-}
 title="Lavena_Codrano2_ES 2718"
 app="$title.exe"
 
@@ -59,6 +60,7 @@ command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
 [ -f "$cross/CMakeCache.txt" ] && generator=()
 if ! cmake -S "$src" -B "$cross" "${generator[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-w64-x86_64.cmake" -DCOMPACTOR_TESTS=OFF \
+    ${build_type:+-DCMAKE_BUILD_TYPE="$build_type"} \
     >"$tmp/configure.log" 2>&1; then
   cat "$tmp/configure.log"
   echo "FAIL: cross configure"
