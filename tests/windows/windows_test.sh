@@ -11,7 +11,8 @@
 #     application's title keeps the program waiting until it is closed with
 #     Return; then the program has ended and no compiled file was touched;
 #   - the console program: the same fatal error on standard error, and the
-#     same report of a compile as the Linux build's.
+#     same report of a compile as the Linux build's;
+#   - the unit tests, built for Windows, pass under Wine.
 #
 # Usage: windows_test.sh SOURCE_DIR LINUX_COMPACTOR CROSS_BUILD_DIR [BUILD_TYPE]
 # Exits 77 (skipped) when a tool it needs is missing. With
@@ -55,18 +56,40 @@ cleanup() {
 trap cleanup EXIT
 
 # --- cross build ---------------------------------------------------------
+# The unit tests too, when GoogleTest's sources are there to build it for
+# Windows (Debian: googletest, which libgtest-dev brings).
+gtest_src=${COMPACTOR_GTEST_SOURCE:-/usr/src/googletest}
+targets=(compactor compactor_window window_probe)
+unit_tests=
+if [ -f "$gtest_src/CMakeLists.txt" ]; then
+  unit_tests=yes
+  tests=(-DCOMPACTOR_TESTS=ON -DCOMPACTOR_GTEST_SOURCE="$gtest_src"
+    -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST)
+  targets+=(compactor_unit_tests)
+else
+  tests=(-DCOMPACTOR_TESTS=OFF)
+  echo "NOTE: no GoogleTest sources in $gtest_src: the unit tests do not run under Wine"
+fi
+# A cache keeps the compilers it was made with: a changed toolchain file
+# needs a fresh build directory.
+toolchain="$src/cmake/mingw-w64-x86_64.cmake"
+stamp=$(md5sum <"$toolchain")
+if [ -f "$cross/CMakeCache.txt" ] && [ "$(cat "$cross/toolchain.md5" 2>/dev/null)" != "$stamp" ]; then
+  rm -rf "$cross"
+fi
+mkdir -p "$cross" && echo "$stamp" >"$cross/toolchain.md5"
 generator=()
 command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
 [ -f "$cross/CMakeCache.txt" ] && generator=()
 if ! cmake -S "$src" -B "$cross" "${generator[@]}" \
-    -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-w64-x86_64.cmake" -DCOMPACTOR_TESTS=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${tests[@]}" \
     ${build_type:+-DCMAKE_BUILD_TYPE="$build_type"} \
     >"$tmp/configure.log" 2>&1; then
   cat "$tmp/configure.log"
   echo "FAIL: cross configure"
   exit 1
 fi
-if ! cmake --build "$cross" -j2 --target compactor compactor_window window_probe >"$tmp/build.log" 2>&1; then
+if ! cmake --build "$cross" -j2 --target "${targets[@]}" >"$tmp/build.log" 2>&1; then
   tail -50 "$tmp/build.log"
   echo "FAIL: cross build"
   exit 1
@@ -103,6 +126,17 @@ wait_for_end() {
 # The files of a directory other than the executables, with their checksums.
 listing() { (cd "$1" && find . -maxdepth 1 -type f ! -name '*.exe' ! -name compactor -print0 |
   sort -z | xargs -0 -r md5sum); }
+
+# --- the unit tests --------------------------------------------------------
+if [ -n "$unit_tests" ]; then
+  if ! (cd "$tmp" && timeout 180 wine "$cross/compactor_unit_tests.exe" --gtest_brief=1) \
+      >"$tmp/unit.log" 2>&1; then
+    tr -d '\r' <"$tmp/unit.log" | tail -60
+    fail "unit tests under Wine"
+  else
+    tr -d '\r' <"$tmp/unit.log" | tail -1
+  fi
+fi
 
 # --- the built-in run ----------------------------------------------------
 linux="$tmp/linux"
