@@ -32,4 +32,10 @@ void hide_waiting();
 // once it has been seen (closed, on a windowed platform).
 void show_fatal(const std::string& title, const std::string& message);
 
+// Reports a failure that stopped the run early, such as a file that could not
+// be written, the way the platform reports a program's run-time errors: a
+// line "compactor: MESSAGE" on a console's standard error, a message box
+// captioned with the application's title from the windowed program.
+void show_failure(const std::string& title, const std::string& message);
+
 }  // namespace compactor::platform

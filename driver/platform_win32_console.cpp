@@ -32,4 +32,9 @@ void show_fatal(const std::string& title, const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
 }
 
+void show_failure(const std::string&, const std::string& message) {
+  hide_waiting();
+  std::fprintf(stderr, "compactor: %s\n", message.c_str());
+}
+
 }  // namespace compactor::platform

@@ -1,6 +1,6 @@
 // The platform layer of the windowed program: the window Form1 with its one
-// label "Attendere", shown and painted once before the work starts, and fatal
-// messages in a modal message box. The rest is in platform_win32.cpp.
+// label "Attendere", shown and painted once before the work starts; fatal
+// messages and the failures that stop a run in modal message boxes. The rest is in platform_win32.cpp.
 //
 // Form1 has a client area of 4200 by 2688 twips; Label1 sits at 960, 960
 // twips, 2652 by 792 twips, in MS Sans Serif 24 point bold. Twips become
@@ -105,6 +105,12 @@ void show_fatal(const std::string& title, const std::string& message) {
   hide_waiting();
   MessageBoxW(nullptr, win32::widen(message).c_str(), win32::widen(title).c_str(),
               MB_OK | MB_SETFOREGROUND);
+}
+
+void show_failure(const std::string& title, const std::string& message) {
+  hide_waiting();
+  MessageBoxW(nullptr, win32::widen(message).c_str(), win32::widen(title).c_str(),
+              MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 }  // namespace compactor::platform

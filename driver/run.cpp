@@ -44,7 +44,7 @@ class Outcome {
     report_.fatal = reason;
     report_.written.clear();
     if (json_) std::fputs(format_json(report_).c_str(), stdout);
-    else std::fprintf(stderr, "compactor: %s\n", reason.c_str());
+    else platform::show_failure(kApplicationTitle, reason);
     return kExitStopped;
   }
 

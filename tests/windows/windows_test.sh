@@ -16,7 +16,8 @@
 #
 # Usage: windows_test.sh SOURCE_DIR LINUX_COMPACTOR CROSS_BUILD_DIR [BUILD_TYPE]
 # Exits 77 (skipped) when a tool it needs is missing. With
-# COMPACTOR_SCREENSHOTS=DIR it leaves window.png and message_box.png there.
+# COMPACTOR_SCREENSHOTS=DIR it leaves window.png, message_box.png and
+# failure_box.png there.
 set -u
 
 src=$1
@@ -46,6 +47,7 @@ fail() {
   failures=$((failures + 1))
 }
 
+[ -n "${COMPACTOR_SCREENSHOTS:-}" ] && mkdir -p "$COMPACTOR_SCREENSHOTS"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/compactor_windows.XXXXXX")
 xvfb_pid=
 cleanup() {
@@ -123,6 +125,52 @@ wait_for_end() {
   return 1
 }
 
+# A line of `xwininfo -id WINDOW` output held in $geometry.
+field() { echo "$geometry" | sed -n "s/^ *$1: *//p"; }
+
+# The id of a visible window captioned with the application's title that is
+# not the window Form1 (which has the same caption), waiting up to $1 seconds.
+find_message_box() {
+  local i id
+  for i in $(seq $(($1 * 5))); do
+    for id in $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null); do
+      xdotool getwindowgeometry "$id" 2>/dev/null | grep -q 'Geometry: 280x179$' || { echo "$id"; return; }
+    done
+    sleep 0.2
+  done
+}
+
+# The message box of program $1, for $2: it must show up captioned with the
+# application's title and keep the program waiting; Return closes it, after
+# which the program must end with status 2. $3 names its screenshot.
+close_message_box() {
+  local program=$1 what=$2 shot=$3 box status
+  box=$(find_message_box 60)
+  if [ -z "$box" ]; then
+    fail "$what: no message box captioned '$title' appeared"
+  else
+    sleep 1
+    kill -0 "$program" 2>/dev/null || fail "$what: the program did not wait for its message box"
+    if [ -n "${COMPACTOR_SCREENSHOTS:-}" ]; then
+      geometry=$(xwininfo -id "$box")
+      import -window root "$tmp/root.png"
+      convert "$tmp/root.png" \
+        -crop "$(field Width)x$(field Height)+$(field 'Absolute upper-left X')+$(field 'Absolute upper-left Y')" \
+        +repage "$COMPACTOR_SCREENSHOTS/$shot"
+    fi
+    xdotool windowfocus --sync "$box" 2>/dev/null
+    xdotool key Return
+  fi
+  if wait_for_end "$program" 30; then
+    wait "$program"
+    status=$?
+    [ $status -eq 2 ] || fail "$what: after the message box the program exited $status, want 2"
+  else
+    fail "$what: the program did not end after its message box was closed"
+    kill "$program" 2>/dev/null
+  fi
+}
+
 # The files of a directory other than the executables, with their checksums.
 listing() { (cd "$1" && find . -maxdepth 1 -type f ! -name '*.exe' ! -name compactor -print0 |
   sort -z | xargs -0 -r md5sum); }
@@ -146,8 +194,11 @@ cp "$linux_exe" "$linux/compactor"
 cp "$cross/$app" "$windows/"
 (cd "$linux" && ./compactor) || fail "the Linux build's built-in run exited $?"
 [ -n "$(listing "$linux")" ] || fail "the Linux build's built-in run wrote nothing"
+# Started from another directory: the files go beside the executable.
+elsewhere="$tmp/elsewhere"
+mkdir -p "$elsewhere"
 for round in first second; do
-  (cd "$windows" && timeout 120 wine "./$app") >"$tmp/run.log" 2>&1
+  (cd "$elsewhere" && timeout 120 wine "$windows/$app") >"$tmp/run.log" 2>&1
   status=$?
   if [ $status -eq 124 ]; then
     fail "$round built-in run under Wine did not end by itself within 120 s"
@@ -159,6 +210,15 @@ for round in first second; do
     fail "$round built-in run: the files differ from the Linux build's (< Linux, > Windows)"
   fi
 done
+[ -z "$(ls -A "$elsewhere")" ] || fail "the built-in run wrote into its working directory: $(ls -A "$elsewhere")"
+
+# A file that cannot be written stops the run with a message box.
+blocked="$tmp/blocked"
+mkdir -p "$blocked/$title.dat"
+cp "$cross/$app" "$blocked/"
+(cd "$blocked" && wine "./$app") >/dev/null 2>&1 &
+close_message_box $! "a directory in the way of the track file" failure_box.png
+[ -d "$blocked/$title.dat" ] || fail "the directory in the way of the track file is gone"
 
 # --- the window ----------------------------------------------------------
 (cd "$tmp" && wine "$cross/window_probe.exe" stop) >/dev/null 2>&1 &
@@ -168,7 +228,6 @@ if [ -z "$form" ]; then
   fail "no window captioned '$title' appeared"
 else
   geometry=$(xwininfo -id "$form")
-  field() { echo "$geometry" | sed -n "s/^ *$1: *//p"; }
   x=$(field 'Absolute upper-left X') y=$(field 'Absolute upper-left Y')
   w=$(field Width) h=$(field Height)
   [ "$w" = 280 ] && [ "$h" = 179 ] || fail "window client area ${w}x${h}, want 280x179"
@@ -187,7 +246,6 @@ else
     fail "text ${tw}x${th} is too small for 24 point bold"
   fi
   if [ -n "${COMPACTOR_SCREENSHOTS:-}" ]; then
-    mkdir -p "$COMPACTOR_SCREENSHOTS"
     cp "$tmp/window.png" "$COMPACTOR_SCREENSHOTS/window.png"
   fi
 fi
@@ -208,30 +266,7 @@ done
 before=$(cd "$fatal" && ls -l --time-style=+%s && md5sum ./*)
 
 (cd "$fatal" && wine "./$app" compile line.txt svc.txt) >/dev/null 2>&1 &
-program=$!
-box=$(timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" 2>/dev/null | head -1)
-if [ -z "$box" ]; then
-  fail "no message box captioned '$title' appeared"
-else
-  sleep 1
-  kill -0 "$program" 2>/dev/null || fail "the program did not wait for the message box"
-  if [ -n "${COMPACTOR_SCREENSHOTS:-}" ]; then
-    geometry=$(xwininfo -id "$box")
-    import -window root "$tmp/root.png"
-    convert "$tmp/root.png" -crop "$(field Width)x$(field Height)+$(field 'Absolute upper-left X')+$(field 'Absolute upper-left Y')" \
-      +repage "$COMPACTOR_SCREENSHOTS/message_box.png"
-  fi
-  xdotool windowfocus --sync "$box" 2>/dev/null
-  xdotool key Return
-fi
-if wait_for_end "$program" 30; then
-  wait "$program"
-  status=$?
-  [ $status -eq 2 ] || fail "after the message box the program exited $status, want 2"
-else
-  fail "the program did not end after its message box was closed"
-  kill "$program" 2>/dev/null
-fi
+close_message_box $! "fatal error 1250" message_box.png
 after=$(cd "$fatal" && ls -l --time-style=+%s && md5sum ./*)
 if [ "$before" != "$after" ]; then
   diff <(echo "$before") <(echo "$after")
