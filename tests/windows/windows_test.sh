@@ -33,12 +33,12 @@ skip() {
 }
 
 missing=()
-for tool in cmake x86_64-w64-mingw32-g++ wine wineserver wineboot Xvfb xdotool xwininfo import convert; do
+for tool in cmake x86_64-w64-mingw32-g++-posix wine wineserver wineboot Xvfb xdotool xwininfo import convert; do
   command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
 done
 if ! command -v wine64 >/dev/null 2>&1 && [ ! -x /usr/lib/wine/wine64 ]; then missing+=(wine64); fi
 if [ ${#missing[@]} -gt 0 ]; then
-  skip "missing ${missing[*]} (Debian packages: g++-mingw-w64-x86-64 wine wine64 xvfb xdotool x11-utils imagemagick)"
+  skip "missing ${missing[*]} (Debian packages: g++-mingw-w64-x86-64 (its -posix part) wine wine64 xvfb xdotool x11-utils imagemagick)"
 fi
 
 failures=0
