@@ -89,7 +89,9 @@ TEST(GeneralSectionTest, SignalRepetitionCodes) {
   for (const auto& c : cases) {
     const Compiled r = compile_texts(with_length(std::string(c.row) + "\r\n[curve]\r\n"), kEmptyService);
     EXPECT_EQ(r.s.error_code, c.code) << c.row;
-    if (c.code == 0) EXPECT_EQ(r.entry(86).long3, c.repetition) << c.row;
+    if (c.code == 0) {
+      EXPECT_EQ(r.entry(86).long3, c.repetition) << c.row;
+    }
     else {
       // The line description is given up; the service is never opened.
       EXPECT_TRUE(r.report.line_consumed);
@@ -151,7 +153,9 @@ TEST(GeneralSectionTest, FaultsOfTheFrame) {
     if (c.code == 0) continue;
     ASSERT_FALSE(r.s.diagnostics.empty()) << c.name;
     EXPECT_EQ(r.s.diagnostics.back().code, c.code) << c.name;
-    if (c.code != 101) EXPECT_EQ(r.s.diagnostics.back().file, "line.txt") << c.name;
+    if (c.code != 101) {
+      EXPECT_EQ(r.s.diagnostics.back().file, "line.txt") << c.name;
+    }
   }
 }
 

@@ -65,9 +65,13 @@ TEST(StationTest, PlatformsByType) {
       approaches += r.cell(i).approach != 0;
     }
     EXPECT_EQ(points, c.point >= 0 ? 1 : 0) << c.row;
-    if (c.point >= 0) EXPECT_EQ(r.cell(c.point).paramA, 2) << c.row;
+    if (c.point >= 0) {
+      EXPECT_EQ(r.cell(c.point).paramA, 2) << c.row;
+    }
     EXPECT_EQ(approaches, c.approach ? 4 : 0) << c.row;
-    if (c.approach) EXPECT_EQ(r.cell(c.point - 1).approach, 81) << c.row;
+    if (c.approach) {
+      EXPECT_EQ(r.cell(c.point - 1).approach, 81) << c.row;
+    }
   }
 }
 

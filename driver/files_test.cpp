@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/row_table.h"
+#include "driver/scratch_dir.h"
 
 namespace compactor {
 namespace {
@@ -13,11 +14,7 @@ namespace fs = std::filesystem;
 class FilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("compactor_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = testing::scratch_dir("files");
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }

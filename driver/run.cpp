@@ -28,6 +28,7 @@ class Outcome {
     report_.written.insert(report_.written.end(), run.written.begin(), run.written.end());
   }
   void wrote(const std::string& name) { report_.written.push_back(name); }
+  void forget(const std::string& name) { std::erase(report_.written, name); }
 
   // Ends with the compiled files written (or only documents, for export).
   int finish() {
@@ -107,20 +108,27 @@ int built_in_run(const Command& cmd) {
   platform::show_waiting(kApplicationTitle);
   try {
     write_texts(dir, names, outcome);
-    const std::string line_path = platform::join(dir, file_names::line_source(names));
-    const std::string service_path = platform::join(dir, file_names::service_source(names));
+    const std::string line_name = file_names::line_source(names);
+    const std::string service_name = file_names::service_source(names);
+    const std::string line_path = platform::join(dir, line_name);
+    const std::string service_path = platform::join(dir, service_name);
     Sources sources;
-    sources.line = read_if_present(line_path, file_names::line_source(names));
-    sources.service = read_if_present(service_path, file_names::service_source(names));
+    sources.line = read_if_present(line_path, line_name);
+    sources.service = read_if_present(service_path, service_name);
     const CompileRun run = memorizza_percorso(1, names, sources, dir, [&](const CompileReport& r) {
       // The built-in sources are transient: the compiler deletes what it read.
-      if (r.line_consumed) remove_file(line_path);
-      if (r.service_consumed) remove_file(service_path);
+      if (r.line_consumed) {
+        remove_file(line_path);
+        outcome.forget(line_name);
+      }
+      if (r.service_consumed) {
+        remove_file(service_path);
+        outcome.forget(service_name);
+      }
     });
-    Outcome compiled(cmd.json);
-    compiled.take(run);
-    if (run.fatal) return stop_or_errore(run, compiled);
-    return compiled.finish();
+    outcome.take(run);
+    if (run.fatal) return stop_or_errore(run, outcome);
+    return outcome.finish();
   } catch (const FileError& e) {
     return outcome.stop(e.what());
   }

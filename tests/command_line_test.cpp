@@ -198,5 +198,17 @@ TEST(BuiltInRun, LeavesTheCompiledFilesAndDeletesItsSources) {
   EXPECT_EQ(fs::file_size(s / kTrackFile), 74415u);
 }
 
+TEST(BuiltInRun, ShowsAttendereOnATerminalAndClearsIt) {
+  Scratch s;
+  if (std::system("script -qec true /dev/null >/dev/null 2>&1 </dev/null") != 0) {
+    GTEST_SKIP() << "script(1) cannot give the program a terminal here";
+  }
+  // script(1) runs the program on a pseudo-terminal and copies what it shows.
+  const std::string cmd = "script -qec " + quote(quote(COMPACTOR_EXE) + " --dir " + quote(s.dir().string())) +
+                          " /dev/null > " + quote((s / "screen").string()) + " 2>&1 </dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(slurp(s / "screen"), "Attendere\r         \r");
+}
+
 }  // namespace
 }  // namespace compactor::e2e

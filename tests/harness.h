@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/scratch_dir.h"
+
 namespace compactor::e2e {
 
 namespace fs = std::filesystem;
@@ -43,7 +45,7 @@ inline std::string quote(const std::string& arg) {
   return q + "'";
 }
 
-// A scratch directory named after the running test, removed afterwards.
+// A scratch directory of the running test, removed afterwards.
 class Scratch {
  public:
   Scratch() {
@@ -52,9 +54,7 @@ class Scratch {
     for (char& c : name) {
       if (c == '/') c = '_';
     }
-    dir_ = fs::temp_directory_path() / ("compactor_e2e_" + name);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = testing::scratch_dir("e2e_" + name);
   }
   ~Scratch() {
     std::error_code ec;

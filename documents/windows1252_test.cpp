@@ -1,0 +1,65 @@
+#include "documents/windows1252.h"
+
+#include <gtest/gtest.h>
+
+namespace compactor {
+namespace {
+
+struct Case {
+  std::u8string_view utf8;
+  std::string_view bytes;
+};
+
+TEST(Windows1252Test, EachCharacterBecomesOneByte) {
+  const Case cases[] = {
+      {u8"", ""},
+      {u8"Lavena - Codrano, 135% 'x' ~", "Lavena - Codrano, 135% 'x' ~"},
+      {u8"è", "\xE8"},
+      {u8"à", "\xE0"},
+      {u8"ù", "\xF9"},
+      {u8"velocità più è", "velocit\xE0 pi\xF9 \xE8"},
+      {u8"\u00A0", "\xA0"},  // first byte of the Latin-1 half
+      {u8"ÿ", "\xFF"},       // last
+      {u8"€", "\x80"},       // the characters Windows-1252 puts at 0x80 to 0x9F
+      {u8"’", "\x92"},
+      {u8"Ÿ", "\x9F"},
+      {u8"\u007F", "\x7F"},
+  };
+  for (const Case& c : cases) {
+    const std::string got = to_windows1252(c.utf8);
+    EXPECT_EQ(got, c.bytes) << std::string(c.utf8.begin(), c.utf8.end());
+  }
+}
+
+TEST(Windows1252Test, RefusesWhatItCannotConvert) {
+  const std::u8string_view cases[] = {
+      u8"\u0151",       // o with double acute: no Windows-1252 byte
+      u8"\u2192",       // arrow
+      u8"\U0001F682",   // four-byte sequence
+      u8"\u0081",       // a C1 control: 0x81 is unassigned in Windows-1252
+  };
+  for (std::u8string_view c : cases) {
+    EXPECT_THROW(to_windows1252(c), EncodingError) << std::string(c.begin(), c.end());
+  }
+}
+
+TEST(Windows1252Test, RefusesMalformedUtf8) {
+  const std::string_view cases[] = {
+      "\x80",          // continuation byte without a lead
+      "a\xC3",         // truncated two-byte sequence
+      "\xE0\xA0",      // truncated three-byte sequence
+      "\xC3(",         // lead followed by a non-continuation byte
+      "\xC0\xA8",      // overlong encoding of '('
+      "\xE0\x80\xA8",  // overlong, three bytes
+      "\xED\xA0\x80",  // UTF-16 surrogate
+      "\xF5\x80\x80\x80",  // beyond U+10FFFF
+      "\xFF",
+  };
+  for (std::string_view c : cases) {
+    const std::u8string text(c.begin(), c.end());
+    EXPECT_THROW(to_windows1252(text), EncodingError) << ::testing::PrintToString(std::string(c));
+  }
+}
+
+}  // namespace
+}  // namespace compactor
