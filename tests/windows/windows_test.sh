@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
 # The Windows build, cross-compiled with MinGW-w64 and run under Wine on a
 # virtual X display:
-#   - the windowed program's built-in run, from a fresh directory whose name
-#     has a blank and an accented letter, writes the same files, byte for
-#     byte, as the Linux build's run, ends by itself, and does so again over
-#     the files of its first run;
+#   - the unit tests, built for Windows, pass;
+#   - the windowed program's built-in run, started from another directory,
+#     writes beside the executable, in a fresh directory whose name has a
+#     blank and an accented letter, the same files, byte for byte, as the
+#     Linux build's run, ends by itself, and does so again over the files of
+#     its first run;
+#   - a directory in the way of the track file stops that run with a message
+#     box;
 #   - its window: client area 280 by 179 pixels (4200 by 2688 twips at 96
 #     dots per inch), "Attendere" drawn large inside the label's rectangle;
 #   - a fatal error of the compiled model: the message box captioned with the
 #     application's title keeps the program waiting until it is closed with
 #     Return; then the program has ended and no compiled file was touched;
 #   - the console program: the same fatal error on standard error, and the
-#     same report of a compile as the Linux build's;
-#   - the unit tests, built for Windows, pass under Wine.
+#     same report of a compile as the Linux build's.
 #
 # Usage: windows_test.sh SOURCE_DIR LINUX_COMPACTOR CROSS_BUILD_DIR [BUILD_TYPE]
 # Exits 77 (skipped) when a tool it needs is missing. With
