@@ -32,7 +32,7 @@ std::string program_directory() {
   return exe.parent_path().string();
 }
 
-void show_waiting() {
+void show_waiting(const std::string&) {
   if (isatty(STDERR_FILENO) == 0) return;
   std::fputs("Attendere", stderr);
   std::fflush(stderr);
@@ -49,6 +49,11 @@ void hide_waiting() {
 void show_fatal(const std::string& title, const std::string& message) {
   hide_waiting();
   std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
+}
+
+void show_failure(const std::string&, const std::string& message) {
+  hide_waiting();
+  std::fprintf(stderr, "compactor: %s\n", message.c_str());
 }
 
 }  // namespace compactor::platform
