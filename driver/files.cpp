@@ -7,6 +7,8 @@
 #include <random>
 #include <system_error>
 
+#include "driver/platform.h"
+
 namespace compactor {
 namespace fs = std::filesystem;
 namespace {
@@ -60,11 +62,8 @@ void replace_file(const std::string& path, const std::function<void(ByteSink&)>&
     if (std::fflush(f) != 0) throw FileError(path, "cannot write: " + errno_text(errno));
     closed = true;
     if (std::fclose(f) != 0) throw FileError(path, "cannot write: " + errno_text(errno));
-    std::error_code ec;
-    // Renamed over the earlier file in one step: at every instant the name
-    // holds either the whole earlier file or the whole new one.
-    fs::rename(tmp, path, ec);
-    if (ec) throw FileError(path, "cannot replace: " + ec.message());
+    const std::string failure = platform::move_over(tmp, path);
+    if (!failure.empty()) throw FileError(path, "cannot replace: " + failure);
   } catch (...) {
     if (!closed) std::fclose(f);
     std::error_code ignored;

@@ -23,6 +23,11 @@ std::string join(const std::string& dir, const std::string& name);
 // The directory that holds the running executable.
 std::string program_directory();
 
+// Puts the complete file `from` in the place of the file `to` in one step, so
+// that at every instant `to` names either its earlier file or the new one,
+// and `from` is gone afterwards. Returns the reason on failure, else "".
+std::string move_over(const std::string& from, const std::string& to);
+
 // "Attendere" while the run works, cleared when it is done. A windowed layer
 // captions its window with the application's title.
 void show_waiting(const std::string& title);

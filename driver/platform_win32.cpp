@@ -4,6 +4,8 @@
 // and std::filesystem take narrow file names in.
 #include <windows.h>
 
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "driver/platform.h"
@@ -51,6 +53,13 @@ char separator() { return '\\'; }
 
 std::string join(const std::string& dir, const std::string& name) {
   return dir + separator() + name;
+}
+
+std::string move_over(const std::string& from, const std::string& to) {
+  // MoveFileEx with MOVEFILE_REPLACE_EXISTING underneath.
+  std::error_code ec;
+  std::filesystem::rename(from, to, ec);
+  return ec ? ec.message() : "";
 }
 
 std::string program_directory() {
