@@ -90,20 +90,29 @@ bool Compilation::extend_path(int64_t until, double k, bool limit_test) {
   double* x = path.x.data();
   double* y = path.y.data();
   int64_t c = path.next;
+  if (c > until) return true;
+  // The last two points ride in registers: read back from the arrays, each
+  // point would wait for the store of the one before it.
+  double x2 = x[c - 2], x1 = x[c - 1];
+  double y2 = y[c - 2], y1 = y[c - 1];
   while (c <= until) {
     if (c > path.end) {
       path.next = static_cast<int32_t>(c);
       throw ReadFailure("the path would pass its last point " + std::to_string(path.end));
     }
-    const double dx = x[c - 1] - x[c - 2];
-    const double dy = y[c - 1] - y[c - 2];
+    const double dx = x1 - x2;
+    const double dy = y1 - y2;
+    x2 = x1;
+    y2 = y1;
     if (k == 0.0) {
-      x[c] = x[c - 1] + dx;
-      y[c] = y[c - 1] + dy;
+      x1 = x1 + dx;
+      y1 = y1 + dy;
     } else {
-      x[c] = x[c - 1] + (dx + k * dy);
-      y[c] = y[c - 1] + (dy - k * dx);
+      x1 = x1 + (dx + k * dy);
+      y1 = y1 + (dy - k * dx);
     }
+    x[c] = x1;
+    y[c] = y1;
     ++c;
     if (limit_test && c > kPathPointLimit) {
       path.next = static_cast<int32_t>(c);

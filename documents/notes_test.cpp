@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "documents/document_lines.h"
+#include "driver/row_table_lines.h"
 
 namespace compactor {
 namespace {

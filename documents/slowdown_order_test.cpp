@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "documents/document_lines.h"
+#include "driver/row_table_lines.h"
 #include "documents/source_rows.h"
 #include "sources/service_description.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <regex>
 
-#include "documents/document_lines.h"
+#include "driver/row_table_lines.h"
 #include "documents/source_rows.h"
 #include "sources/line_description.h"
 #include "sources/service_description.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "documents/document_lines.h"
+#include "driver/row_table_lines.h"
 #include "documents/notes.h"
 #include "documents/slowdown_order.h"
 #include "documents/train_sheet.h"

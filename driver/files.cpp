@@ -8,6 +8,8 @@
 #include <random>
 #include <system_error>
 
+#include "driver/platform.h"
+
 namespace compactor {
 namespace fs = std::filesystem;
 namespace {
@@ -30,22 +32,30 @@ class FileSink : public ByteSink {
   const std::string& path_;
 };
 
-std::string temporary_name(const fs::path& target) {
+// A hidden name beside the target: its directory, "." and its name, a random
+// suffix. The path is cut as text rather than through std::filesystem::path,
+// whose narrow strings need not come back in the code page they went in with
+// (MinGW reads them in the ANSI code page and gives them back in UTF-8).
+std::string temporary_name(const std::string& target) {
   static std::mt19937_64 generator{std::random_device{}()};
   char suffix[24];
   std::snprintf(suffix, sizeof suffix, "%016llx",
                 static_cast<unsigned long long>(generator()));
-  fs::path tmp = target;
-  tmp.replace_filename("." + target.filename().string() + "." + suffix + ".tmp");
-  return tmp.string();
+  const char separators[] = {'/', static_cast<char>(fs::path::preferred_separator), '\0'};
+  const size_t cut = target.find_last_of(separators);
+  const size_t name = cut == std::string::npos ? 0 : cut + 1;
+  return target.substr(0, name) + "." + target.substr(name) + "." + suffix + ".tmp";
 }
 
 }  // namespace
 
 void replace_file(const std::string& path, const std::function<void(ByteSink&)>& fill) {
-  const std::string tmp = temporary_name(fs::path(path));
+  const std::string tmp = temporary_name(path);
   std::FILE* f = std::fopen(tmp.c_str(), "wb");
   if (f == nullptr) throw FileError(path, "cannot create: " + errno_text(errno));
+  // Writers hand over their bytes in large chunks; a stream buffer would only
+  // copy them once more and split each chunk in two writes.
+  std::setvbuf(f, nullptr, _IONBF, 0);
   bool closed = false;
   try {
     FileSink sink(f, path);
@@ -53,9 +63,8 @@ void replace_file(const std::string& path, const std::function<void(ByteSink&)>&
     if (std::fflush(f) != 0) throw FileError(path, "cannot write: " + errno_text(errno));
     closed = true;
     if (std::fclose(f) != 0) throw FileError(path, "cannot write: " + errno_text(errno));
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) throw FileError(path, "cannot replace: " + ec.message());
+    const std::string failure = platform::move_over(tmp, path);
+    if (!failure.empty()) throw FileError(path, "cannot replace: " + failure);
   } catch (...) {
     if (!closed) std::fclose(f);
     std::error_code ignored;

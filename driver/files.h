@@ -1,7 +1,8 @@
-// Reading and replacing files. Every file is replaced atomically: written in
-// full to a temporary file in the same directory, flushed, then renamed over
-// the name, so a failure part-way leaves the earlier file whole and no
-// temporary file behind. Failures throw FileError, naming the file and why.
+// Reading and replacing files. Every file is replaced through a temporary: the
+// new content is written in full to a temporary file in the same directory,
+// then the earlier file is deleted and the temporary renamed to the name, so
+// a failure while writing leaves the earlier file whole and no temporary file
+// behind. Failures throw FileError, naming the file and why.
 #pragma once
 
 #include <functional>

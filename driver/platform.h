@@ -1,7 +1,9 @@
 // The platform layer: the few things the run needs from the operating system
-// and the screen. One implementation per platform (platform_console.cpp for
-// POSIX consoles, a Win32 one for the windowed program); nothing else in the
-// program asks which platform it runs on.
+// and the screen. One implementation per platform: platform_console.cpp for
+// POSIX consoles, platform_win32_console.cpp for the Windows console program
+// and platform_win32_window.cpp for the windowed one (the last two share
+// platform_win32.cpp). driver/CMakeLists.txt picks the layer for each
+// executable; nothing else in the program asks which platform it runs on.
 #pragma once
 
 #include <string>
@@ -21,12 +23,24 @@ std::string join(const std::string& dir, const std::string& name);
 // The directory that holds the running executable.
 std::string program_directory();
 
-// "Attendere" while the run works, cleared when it is done.
-void show_waiting();
+// Puts the complete file `from` in the place of the file `to` in one step, so
+// that at every instant `to` names either its earlier file or the new one,
+// and `from` is gone afterwards. Returns the reason on failure, else "".
+std::string move_over(const std::string& from, const std::string& to);
+
+// "Attendere" while the run works, cleared when it is done. A windowed layer
+// captions its window with the application's title.
+void show_waiting(const std::string& title);
 void hide_waiting();
 
 // Shows a fatal message captioned with the application's title and returns
 // once it has been seen (closed, on a windowed platform).
 void show_fatal(const std::string& title, const std::string& message);
+
+// Reports a failure that stopped the run early, such as a file that could not
+// be written, the way the platform reports a program's run-time errors: a
+// line "compactor: MESSAGE" on a console's standard error, a message box
+// captioned with the application's title from the windowed program.
+void show_failure(const std::string& title, const std::string& message);
 
 }  // namespace compactor::platform

@@ -1,9 +1,13 @@
 // The platform layer for POSIX consoles: "Attendere" on a terminal's standard
 // error, fatal messages on standard error, files joined with '/'.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "driver/platform.h"
@@ -25,6 +29,24 @@ std::string join(const std::string& dir, const std::string& name) {
   return dir + separator() + name;
 }
 
+std::string move_over(const std::string& from, const std::string& to) {
+#if defined(RENAME_EXCHANGE)
+  // Over an earlier regular file, the two names are exchanged and the earlier
+  // file, now under the temporary name, is deleted. A plain rename over it
+  // would do the same in one call, but ext4 then writes the new file out to
+  // disk before the rename returns, which costs more than writing it. Every
+  // file the program writes is derived again by the next run.
+  struct stat st;
+  if (::lstat(to.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+      ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) == 0) {
+    ::unlink(from.c_str());
+    return "";
+  }
+#endif
+  if (std::rename(from.c_str(), to.c_str()) != 0) return std::strerror(errno);
+  return "";
+}
+
 std::string program_directory() {
   std::error_code ec;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -32,7 +54,7 @@ std::string program_directory() {
   return exe.parent_path().string();
 }
 
-void show_waiting() {
+void show_waiting(const std::string&) {
   if (isatty(STDERR_FILENO) == 0) return;
   std::fputs("Attendere", stderr);
   std::fflush(stderr);
@@ -49,6 +71,11 @@ void hide_waiting() {
 void show_fatal(const std::string& title, const std::string& message) {
   hide_waiting();
   std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
+}
+
+void show_failure(const std::string&, const std::string& message) {
+  hide_waiting();
+  std::fprintf(stderr, "compactor: %s\n", message.c_str());
 }
 
 }  // namespace compactor::platform

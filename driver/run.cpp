@@ -45,7 +45,7 @@ class Outcome {
     report_.fatal = reason;
     report_.written.clear();
     if (json_) std::fputs(format_json(report_).c_str(), stdout);
-    else std::fprintf(stderr, "compactor: %s\n", reason.c_str());
+    else platform::show_failure(kApplicationTitle, reason);
     return kExitStopped;
   }
 
@@ -105,7 +105,7 @@ int built_in_run(const Command& cmd) {
   Outcome outcome(cmd.json);
   const std::string dir = output_dir(cmd, platform::program_directory());
   const Names names;
-  platform::show_waiting();
+  platform::show_waiting(kApplicationTitle);
   try {
     write_texts(dir, names, outcome);
     const std::string line_name = file_names::line_source(names);

@@ -68,6 +68,32 @@ TEST(PathFileTest, TheBuiltInLineLengthGivesItsSizeAndHalves) {
   EXPECT_EQ(coding::get_f64(out.bytes.data() + half + 8 + 10 * 1000 + 2), 1002.0);
 }
 
+// The writer hands the bytes over in large chunks, and a 10-byte record may
+// be split between two of them: every record of a path much longer than a
+// chunk must still decode to its own point.
+TEST(PathFileTest, EveryRecordOfALongPathDecodesToItsPoint) {
+  const int32_t end = 300000;
+  Scenario s = with_path(end, end - 1, true);
+  for (int i = 2; i < end - 1; ++i) {
+    s.path.x[static_cast<size_t>(i)] = -0.25 * i;
+    s.path.y[static_cast<size_t>(i)] = i + 0.5;
+  }
+  StringSink out;
+  write_path_file(s, out);
+  const size_t half = 4 + 4 + 10 * (static_cast<size_t>(end) - 3) + 2 + 2;
+  ASSERT_EQ(out.bytes.size(), 2 * half);
+  size_t wrong = 0;
+  for (int c = 0; c < 2; ++c) {
+    const char* p = out.bytes.data() + c * half + 8;
+    for (int i = 2; i < end - 1; ++i, p += 10) {
+      const double want = c == 0 ? -0.25 * i : i + 0.5;
+      if (coding::get_u16(p) != 5 || coding::get_f64(p + 2) != want) ++wrong;
+    }
+    EXPECT_EQ(hex(std::string(p, 4)), "00 00 00 00");
+  }
+  EXPECT_EQ(wrong, 0u);
+}
+
 TEST(TableFileTest, EntriesAre34BytesPlusTheirText) {
   Scenario s;
   TableEntry& e = s.table[86];

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/diagnostic.h"
+#include "model/path_storage.h"
 
 namespace compactor {
 
@@ -86,8 +87,8 @@ struct Path {
   int32_t next = 2;       // the next point to compute
   bool allocated = false;
   bool origin_set = false;  // points 0 and 1 hold their integers
-  std::vector<double> x;  // end + 1 values once allocated
-  std::vector<double> y;
+  PathValues x;  // end + 1 values once allocated
+  PathValues y;
 };
 
 struct Names {

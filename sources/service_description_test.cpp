@@ -13,6 +13,7 @@
 #include <set>
 #include <gtest/gtest.h>
 
+#include "driver/row_table_lines.h"
 #include "driver/scratch_dir.h"
 
 #include "driver/command_line.h"
@@ -37,20 +38,6 @@ fs::path fresh_dir(const std::string& tag) {
   return testing::scratch_dir("service_" + tag);
 }
 
-std::vector<std::string> split_crlf(const std::string& bytes) {
-  std::vector<std::string> lines;
-  size_t at = 0;
-  while (at < bytes.size()) {
-    const size_t end = bytes.find("\r\n", at);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "text after the last CR LF: " << bytes.substr(at);
-      break;
-    }
-    lines.push_back(bytes.substr(at, end - at));
-    at = end + 2;
-  }
-  return lines;
-}
 
 const std::string& exported() {
   static const std::string bytes = [] {
@@ -64,7 +51,7 @@ const std::string& exported() {
 }
 
 const std::vector<std::string>& lines() {
-  static const std::vector<std::string> l = split_crlf(exported());
+  static const std::vector<std::string> l = testing::split_crlf(exported());
   return l;
 }
 

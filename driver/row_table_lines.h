@@ -1,4 +1,5 @@
-// Test support: a crew document's file bytes split back into its lines.
+// Test support: a text file's bytes (a row table as written) split back into
+// its lines.
 #pragma once
 
 #include <gtest/gtest.h>
