@@ -90,11 +90,6 @@ void write_texts(const std::string& dir, const Names& names, Outcome& outcome) {
   outcome.wrote(file_names::train_sheet(names));
 }
 
-std::optional<SourceText> read_if_present(const std::string& path, const std::string& name) {
-  if (!file_exists(path)) return std::nullopt;
-  return SourceText{name, read_file(path)};
-}
-
 // What ends a run whose compile could not write its files.
 int stop_or_errore(const CompileRun& run, Outcome& outcome) {
   if (run.fatal_number) return outcome.errore(std::to_string(*run.fatal_number));
@@ -112,9 +107,12 @@ int built_in_run(const Command& cmd) {
     const std::string service_name = file_names::service_source(names);
     const std::string line_path = platform::join(dir, line_name);
     const std::string service_path = platform::join(dir, service_name);
+    // Both were just written: one missing now was deleted by someone else
+    // (another run in the same directory), and the run stops rather than
+    // compile without it.
     Sources sources;
-    sources.line = read_if_present(line_path, line_name);
-    sources.service = read_if_present(service_path, service_name);
+    sources.line = SourceText{line_name, read_file(line_path)};
+    sources.service = SourceText{service_name, read_file(service_path)};
     const CompileRun run = memorizza_percorso(1, names, sources, dir, [&](const CompileReport& r) {
       // The built-in sources are transient: the compiler deletes what it read.
       if (r.line_consumed) {
