@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/row_table_lines.h"
+#include "sources/exported_source.h"
 #include "driver/scratch_dir.h"
 
 #include "driver/files.h"
@@ -30,16 +31,9 @@ fs::path fresh_dir(const std::string& tag) {
   return testing::scratch_dir("line_" + tag);
 }
 
-
 // The bytes of the exported line description, written once for the suite.
 const std::string& exported() {
-  static const std::string bytes = [] {
-    const fs::path dir = fresh_dir("export");
-    dati_linea(dir.string(), Names{});
-    std::string b = read_file((dir / kFile).string());
-    fs::remove_all(dir);
-    return b;
-  }();
+  static const std::string bytes = testing::exported_bytes(dati_linea, kFile);
   return bytes;
 }
 
@@ -49,21 +43,10 @@ const std::vector<std::string>& lines() {
 }
 
 // The rows under each header, headers in file order.
-std::vector<std::pair<std::string, std::vector<std::string>>> sections() {
-  std::vector<std::pair<std::string, std::vector<std::string>>> out;
-  for (const std::string& line : lines()) {
-    if (!line.empty() && line.front() == '[') out.push_back({line, {}});
-    else if (!out.empty()) out.back().second.push_back(line);
-    else ADD_FAILURE() << "row before the first header: " << line;
-  }
-  return out;
-}
+testing::Sections sections() { return testing::split_sections(lines()); }
 
 std::vector<std::string> section(const std::string& header) {
-  for (auto& [h, rows] : sections())
-    if (h == header) return rows;
-  ADD_FAILURE() << "no section " << header;
-  return {};
+  return testing::section_rows(sections(), header);
 }
 
 // The numbers captured by `form` (a whole-row regex), as integers.

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/row_table_lines.h"
+#include "sources/exported_source.h"
 #include "driver/scratch_dir.h"
 
 #include "driver/command_line.h"
@@ -38,15 +39,8 @@ fs::path fresh_dir(const std::string& tag) {
   return testing::scratch_dir("service_" + tag);
 }
 
-
 const std::string& exported() {
-  static const std::string bytes = [] {
-    const fs::path dir = fresh_dir("export");
-    dati_treno(dir.string(), Names{});
-    std::string b = read_file((dir / kFile).string());
-    fs::remove_all(dir);
-    return b;
-  }();
+  static const std::string bytes = testing::exported_bytes(dati_treno, kFile);
   return bytes;
 }
 
@@ -55,21 +49,10 @@ const std::vector<std::string>& lines() {
   return l;
 }
 
-std::vector<std::pair<std::string, std::vector<std::string>>> sections() {
-  std::vector<std::pair<std::string, std::vector<std::string>>> out;
-  for (const std::string& line : lines()) {
-    if (!line.empty() && line.front() == '[') out.push_back({line, {}});
-    else if (!out.empty()) out.back().second.push_back(line);
-    else ADD_FAILURE() << "row before the first header: " << line;
-  }
-  return out;
-}
+testing::Sections sections() { return testing::split_sections(lines()); }
 
 std::vector<std::string> section(const std::string& header) {
-  for (auto& [h, rows] : sections())
-    if (h == header) return rows;
-  ADD_FAILURE() << "no section " << header;
-  return {};
+  return testing::section_rows(sections(), header);
 }
 
 // A row of right-aligned columns: `key`, then for each width a comma and a
@@ -475,7 +458,6 @@ TEST(ServiceDescription, TheLineTableInTheDocsAgreesWithTheRows) {
     EXPECT_EQ(speed_rows[i], expected);
   }
 }
-
 
 // ---- The whole built-in scenario, compiled ---------------------------------
 
