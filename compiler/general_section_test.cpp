@@ -11,19 +11,8 @@ using testing::compile_texts;
 using testing::Compiled;
 using testing::service_text;
 
-const std::string kGeneralRows =
-    "[generale]\r\n"
-    "lunghezza percorso,    241000\r\n"
-    "progressiva chilometrica uno,    0,    111000,    0\r\n"
-    "progressiva chilometrica due,    0,    0,    0\r\n"
-    "progressiva chilometrica tre,    0,    0,    0\r\n"
-    "sfondo uno,    1\r\n"
-    "sfondo due,    0\r\n"
-    "sfondo tre,    0\r\n"
-    "ripetizione segnali 4 codici,    0,    239000\r\n"
-    "[fine]\r\n";
-
-const std::string kEmptyService = "[generale]\r\n[fine]\r\n";
+using testing::kEmptyService;
+using testing::kGeneralRows;
 
 std::string general(const std::string& rows) { return "[generale]\r\n" + rows; }
 std::string with_length(const std::string& rows) {

@@ -9,6 +9,21 @@
 
 namespace compactor::testing {
 
+// A line description holding only the built-in general rows, and a service
+// description with nothing in it.
+inline const std::string kGeneralRows =
+    "[generale]\r\n"
+    "lunghezza percorso,    241000\r\n"
+    "progressiva chilometrica uno,    0,    111000,    0\r\n"
+    "progressiva chilometrica due,    0,    0,    0\r\n"
+    "progressiva chilometrica tre,    0,    0,    0\r\n"
+    "sfondo uno,    1\r\n"
+    "sfondo due,    0\r\n"
+    "sfondo tre,    0\r\n"
+    "ripetizione segnali 4 codici,    0,    239000\r\n"
+    "[fine]\r\n";
+inline const std::string kEmptyService = "[generale]\r\n[fine]\r\n";
+
 // "[generale]", the line length row, the other given general rows, then a
 // feature section header and the rows.
 inline std::string line_text(const std::string& rows, int length = 241000,

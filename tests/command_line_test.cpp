@@ -2,23 +2,14 @@
 // user sees them.
 #include <gtest/gtest.h>
 
+#include "compiler/test_sources.h"
 #include "tests/harness.h"
 
 namespace compactor::e2e {
 namespace {
 
-const std::string kGeneralLine =
-    "[generale]\r\n"
-    "lunghezza percorso,    241000\r\n"
-    "progressiva chilometrica uno,    0,    111000,    0\r\n"
-    "progressiva chilometrica due,    0,    0,    0\r\n"
-    "progressiva chilometrica tre,    0,    0,    0\r\n"
-    "sfondo uno,    1\r\n"
-    "sfondo due,    0\r\n"
-    "sfondo tre,    0\r\n"
-    "ripetizione segnali 4 codici,    0,    239000\r\n"
-    "[fine]\r\n";
-const std::string kEmptyService = "[generale]\r\n[fine]\r\n";
+using compactor::testing::kEmptyService;
+const std::string& kGeneralLine = compactor::testing::kGeneralRows;
 
 const char* kPathFile = "Lavena_Codrano2_linea.dat";
 const char* kTableFile = "Lavena_Codrano2_ES 2718.sim";
