@@ -13,7 +13,8 @@ namespace compactor {
 
 class Compilation {
  public:
-  Compilation(Scenario& s, const Sources& sources) : s_(s), sources_(sources) {}
+  Compilation(Scenario& s, const Sources& sources, Origins* origins)
+      : s_(s), sources_(sources), origins_(origins) {}
   CompileReport run();
 
  private:
@@ -31,6 +32,12 @@ class Compilation {
   bool fault_without_row(int32_t code, const std::string& detail);
   bool position_ok(int64_t p, int64_t margin);
   TrackCell& cell(int64_t i);
+  // Records the current row as the origin of cell i, of table entry e, of
+  // tunnel n (when origins are kept).
+  void placed_cell(int64_t i);
+  void placed_entry(int32_t e);
+  void placed_tunnel(int32_t n);
+  SourcePlace current_place() const;
   void final_check();
 
   // General section and progressives (general_section.cpp).
@@ -63,6 +70,7 @@ class Compilation {
 
   Scenario& s_;
   const Sources& sources_;
+  Origins* origins_;
   CompileReport report_;
 
   std::optional<FieldReader> reader_;

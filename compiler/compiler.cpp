@@ -27,8 +27,9 @@ void set_source_line(Diagnostic& d, std::string_view line) {
 
 }  // namespace
 
-CompileReport memorizza_dati(Scenario& s, const Sources& sources) {
-  return Compilation(s, sources).run();
+CompileReport memorizza_dati(Scenario& s, const Sources& sources, Origins* origins) {
+  if (origins) *origins = Origins{};
+  return Compilation(s, sources, origins).run();
 }
 
 CompileReport Compilation::run() {
@@ -188,6 +189,32 @@ TrackCell& Compilation::cell(int64_t i) {
                       std::to_string(s_.last_cell) + ")");
   }
   return s_.track[static_cast<size_t>(i)];
+}
+
+SourcePlace Compilation::current_place() const {
+  SourcePlace place;
+  if (source_ == nullptr || !key_place_valid_) return place;
+  place.file = source_->name;
+  place.line = key_place_.line;
+  place.column = key_place_.column;
+  return place;
+}
+
+void Compilation::placed_cell(int64_t i) {
+  if (origins_ == nullptr || i < 0 || i > s_.last_cell) return;
+  if (origins_->cells.size() != s_.track.size()) origins_->cells.resize(s_.track.size());
+  origins_->cells[static_cast<size_t>(i)] = current_place();
+}
+
+void Compilation::placed_entry(int32_t e) {
+  if (origins_ == nullptr || e < 0 || e >= kTableSize) return;
+  origins_->entries[static_cast<size_t>(e)] = current_place();
+}
+
+void Compilation::placed_tunnel(int32_t n) {
+  if (origins_ == nullptr || n < 0) return;
+  if (origins_->tunnels.size() <= static_cast<size_t>(n)) origins_->tunnels.resize(static_cast<size_t>(n) + 1);
+  origins_->tunnels[static_cast<size_t>(n)] = current_place();
 }
 
 void Compilation::final_check() {

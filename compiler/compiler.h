@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "compiler/origins.h"
 #include "model/scenario.h"
 
 namespace compactor {
@@ -33,7 +34,9 @@ struct CompileReport {
 };
 
 // Fills `s` from the sources. Expects the table reset and the names and the
-// keep-path flag set, as the compile driver leaves them.
-CompileReport memorizza_dati(Scenario& s, const Sources& sources);
+// keep-path flag set, as the compile driver leaves them. When `origins` is
+// given it is filled with the row behind every placed cell and entry; the
+// model is the same either way.
+CompileReport memorizza_dati(Scenario& s, const Sources& sources, Origins* origins = nullptr);
 
 }  // namespace compactor

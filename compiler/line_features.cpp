@@ -136,6 +136,7 @@ Compilation::Flow Compilation::memo_montagna() {
   const int32_t count = ++s_.tunnel_count;
   s_.tunnel_starts[static_cast<size_t>(count)] = inizio;
   s_.tunnel_ends[static_cast<size_t>(count)] = fine;
+  placed_tunnel(count);
   if (count > 1 && int64_t{inizio} - s_.tunnel_ends[static_cast<size_t>(count - 1)] <= 150) tipo = 3;
 
   const int64_t first = round_half_even(inizio / 50.0);
@@ -145,7 +146,10 @@ Compilation::Flow Compilation::memo_montagna() {
   for (int64_t i = from; i <= to; ++i) {
     TrackCell& c = cell(i);
     c.tunnel = low8(tipo);
-    if (markers && (i - first + 1) % 4 == 0 && c.kind == kPlain) c.kind = kTunnelMarker;
+    if (markers && (i - first + 1) % 4 == 0 && c.kind == kPlain) {
+      c.kind = kTunnelMarker;
+      placed_cell(i);
+    }
   }
   return Flow::kGoOn;
 }
@@ -156,12 +160,14 @@ Compilation::Flow Compilation::memo_indicatori_v_max() {
   const int32_t posizione = v[0], vas = v[1], vbs = v[2], vcs = v[3], strisces = v[4];
   const int32_t vad = v[5], vbd = v[6], vcd = v[7], strisced = v[8];
   if (!position_ok(posizione, 100)) return Flow::kEndLoop;
-  TrackCell& c = cell(round_half_even(posizione / 50.0 + 1.0));
+  const int64_t i = round_half_even(posizione / 50.0 + 1.0);
+  TrackCell& c = cell(i);
   if (!is_free(c)) {
     fault(21, posizione);
     return Flow::kReturn;
   }
   c.kind = kSpeedIndicator;
+  placed_cell(i);
   c.paramA = rounded_i16(vad / 5.0 + 20.0 * vas);
   c.paramB = rounded_i16(vbd / 5.0 + 20.0 * vbs);
   c.paramC = rounded_i16(vcd / 5.0 + 20.0 * vcs);
@@ -173,7 +179,8 @@ Compilation::Flow Compilation::direction_board() {
   const int32_t p = reader_->read_i32();
   std::string text = reader_->read_text();
   if (!position_ok(p, 100)) return Flow::kEndLoop;
-  TrackCell& c = cell(round_half_even(p / 50.0 + 1.0));
+  const int64_t i = round_half_even(p / 50.0 + 1.0);
+  TrackCell& c = cell(i);
   if (!is_free(c)) {
     fault(6, p);
     return Flow::kReturn;
@@ -181,6 +188,8 @@ Compilation::Flow Compilation::direction_board() {
   if (board_count_ >= kFirstBoardSlot) throw ReadFailure("more than 80 direction boards");
   if (text.size() > kLongestText) throw ReadFailure("a board text longer than 65535 bytes");
   c.kind = kDirectionBoard;
+  placed_cell(i);
+  placed_entry(board_slot_);
   c.paramA = low16(board_slot_);
   s_.table[static_cast<size_t>(board_slot_)].text = std::move(text);
   --board_slot_;

@@ -94,6 +94,7 @@ Compilation::Flow Compilation::memo_segnale() {
   }
   auto w = [](int32_t value) { return int64_t{low16(value)}; };
   c.kind = kSignal;
+  placed_cell(i);
   c.paramD = low16(10 * w(rapp) + 3 * w(sx) + w(dx));
   c.paramA = low16(10 * w(s1) + w(d1));
   c.paramB = low16(10 * w(s2) + w(d2));
@@ -136,12 +137,15 @@ Compilation::Flow Compilation::memo_rallentamento() {
     return Flow::kReturn;
   }
   cell(e).kind = kSlowdownEnd;
+  placed_cell(e);
   if (d_v != 0) cell(e).paramB = low16(d_v);
   cell(s).kind = kSlowdownStart;
+  placed_cell(s);
   if (d_v != 0) cell(s).paramB = low16(d_v);
   if (warned) {
     TrackCell& warning = cell(a);
     warning.kind = kSlowdownWarning;
+    placed_cell(a);
     if (d_v != 0) warning.paramB = low16(d_v);
     warning.paramA = low16(speed);
   }
@@ -160,6 +164,7 @@ Compilation::Flow Compilation::memo_rallentamento() {
     for (int64_t j = 0; j <= 3; ++j) {
       TrackCell& c = cell(h - j);
       c.kind = kSlowdownApproach;
+      placed_cell(h - j);
       c.paramA = low16(j + 1);
       if (d_v != 0) c.paramB = low16(j + 1);
     }
@@ -171,11 +176,13 @@ Compilation::Flow Compilation::speed_reduction_point() {
   const int32_t p = reader_->read_i32();
   const int32_t r = reader_->read_i32();
   if (!position_ok(p, 100)) return Flow::kEndLoop;
-  TrackCell& c = cell(round_half_even(p / 50.0));
+  const int64_t i = round_half_even(p / 50.0);
+  TrackCell& c = cell(i);
   if (!is_free(c)) {
     fault(7, p);
     return Flow::kReturn;
   }
+  placed_cell(i);
   if (r > 0) {
     c.kind = kReductionPoint;
     c.paramA = low16(r);

@@ -11,6 +11,7 @@ Compilation::Flow Compilation::station() {
     return Flow::kReturn;
   }
   TableEntry& r = s_.table[static_cast<size_t>(station_counter_)];
+  placed_entry(station_counter_);
 
   // 1 and 2: the position, its test and its grid.
   const int32_t p = reader_->read_i32();
@@ -83,8 +84,10 @@ Compilation::Flow Compilation::station() {
   }
   if (type < 25) {
     if (end_cells - 1.0 > 1.0) {
-      TrackCell& point = cell(round_half_even(end_cells - 1.0));
+      const int64_t i = round_half_even(end_cells - 1.0);
+      TrackCell& point = cell(i);
       point.kind = kStationPoint;
+      placed_cell(i);
       point.paramA = low16(station_counter_);
     } else {
       fault(24, std::nullopt);

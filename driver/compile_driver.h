@@ -31,4 +31,10 @@ using SourceCleanup = std::function<void(const CompileReport&)>;
 CompileRun memorizza_percorso(int32_t j, const Names& names, const Sources& sources,
                               const std::string& dir, const SourceCleanup& cleanup = {});
 
+// Writes the compiled files of `s` into `dir` (the path file only when its
+// keep-path flag is set), each replaced atomically, and appends their names
+// to `written` as each is done. Throws FileError.
+void write_compiled_files(const Scenario& s, const std::string& dir,
+                          std::vector<std::string>& written);
+
 }  // namespace compactor

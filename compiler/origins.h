@@ -1,0 +1,36 @@
+// Where each part of the compiled model came from: the source row that placed
+// each track cell's feature, each station and direction-board entry and each
+// tunnel. It is side information, filled by the compiler beside the model when
+// asked for; the model and its bytes never depend on it.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "model/scenario.h"
+
+namespace compactor {
+
+// A place in a source text: 1-based line, 0-based byte column of the row's
+// key field. Line 0 means no source row.
+struct SourcePlace {
+  std::string file;
+  int line = 0;
+  int column = 0;
+  bool known() const { return line > 0; }
+};
+
+struct Origins {
+  // One per track cell: the row that last set the cell's kind (a signal, a
+  // slowdown, a station point, a tunnel marker, ...). Cells the block pass
+  // fills afterwards keep an unknown place.
+  std::vector<SourcePlace> cells;
+  // The station rows (entries 1 upwards) and the direction-board rows
+  // (entries 80 downwards) that filled each table entry.
+  std::array<SourcePlace, kTableSize> entries{};
+  // The tunnel rows, index 1 to the tunnel count (index 0 stays unknown).
+  std::vector<SourcePlace> tunnels;
+};
+
+}  // namespace compactor

@@ -1,0 +1,103 @@
+// The origins side table: the row behind each placed cell and entry, and a
+// model that is the same whether origins are kept or not.
+#include "compiler/origins.h"
+
+#include <gtest/gtest.h>
+
+#include "compiler/test_sources.h"
+#include "model/compiled_files.h"
+#include "model/byte_sink.h"
+#include "model/file_names.h"
+#include "sources/exported_source.h"
+#include "sources/line_description.h"
+#include "sources/service_description.h"
+
+namespace compactor {
+namespace {
+
+using testing::line_text;
+using testing::service_text;
+
+class StringSink : public ByteSink {
+ public:
+  void write(const char* data, size_t size) override { bytes.append(data, size); }
+  std::string bytes;
+};
+
+std::string track_bytes(const Scenario& s) {
+  StringSink sink;
+  write_track_file(s, sink);
+  write_table_file(s, sink);
+  return sink.bytes;
+}
+
+struct Kept {
+  Scenario s;
+  Origins origins;
+};
+
+Kept compile(const std::string& line, const std::string& service, bool keep) {
+  Kept r;
+  r.s.keep_path = 1;
+  r.s.reset_table();
+  Sources sources;
+  sources.line = SourceText{"line.txt", line};
+  sources.service = SourceText{"svc.txt", service};
+  memorizza_dati(r.s, sources, keep ? &r.origins : nullptr);
+  return r;
+}
+
+TEST(Origins, NameTheRowThatPlacedEachFeature) {
+  const std::string line = line_text(
+      "montagna,   1000,   2000,   11\r\n"
+      "cartello_indicatore,   5000,   Km 5+000\r\n");
+  const std::string service = service_text(
+      "segnale,   10000,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n"
+      "stazione,   20000, 1, 400, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, Alfa\r\n");
+  const Kept r = compile(line, service, true);
+  ASSERT_EQ(r.s.error_code, 0);
+  ASSERT_EQ(r.origins.cells.size(), r.s.track.size());
+
+  struct Case {
+    int cell;
+    uint8_t kind;
+    std::string file;
+    int line;
+  };
+  // The line text starts with "[generale]", the length row and "[curve]".
+  const Case cases[] = {
+      {201, kSignal, "svc.txt", 2},           // round(10000 / 50 + 1)
+      {101, kDirectionBoard, "line.txt", 5},  // round(5000 / 50 + 1)
+      {23, kTunnelMarker, "line.txt", 4},     // every fourth cell of the tunnel
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cell);
+    EXPECT_EQ(r.s.track[static_cast<size_t>(c.cell)].kind, c.kind);
+    const SourcePlace& p = r.origins.cells[static_cast<size_t>(c.cell)];
+    EXPECT_EQ(p.file, c.file);
+    EXPECT_EQ(p.line, c.line);
+    EXPECT_EQ(p.column, 0);
+  }
+  EXPECT_EQ(r.origins.entries[1].file, "svc.txt");
+  EXPECT_EQ(r.origins.entries[1].line, 3);
+  EXPECT_EQ(r.origins.entries[80].line, 5);
+  ASSERT_EQ(r.origins.tunnels.size(), 2u);
+  EXPECT_EQ(r.origins.tunnels[1].line, 4);
+  // A plain cell has no origin.
+  EXPECT_FALSE(r.origins.cells[3000].known());
+}
+
+TEST(Origins, KeepingThemChangesNoByte) {
+  const Names names;
+  const std::string line = testing::exported_bytes(dati_linea, file_names::line_source(names));
+  const std::string service =
+      testing::exported_bytes(dati_treno, file_names::service_source(names));
+  const Kept with = compile(line, service, true);
+  const Kept without = compile(line, service, false);
+  EXPECT_EQ(track_bytes(with.s), track_bytes(without.s));
+  EXPECT_EQ(with.s.error_code, without.s.error_code);
+  EXPECT_EQ(with.s.diagnostics.size(), without.s.diagnostics.size());
+}
+
+}  // namespace
+}  // namespace compactor
