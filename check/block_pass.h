@@ -1,11 +1,14 @@
 // The block-signal pass over the compiled track, and the reserved-field check
 // with its stamps. The pass places speed reduction points around slowdowns
 // and records diagnostics 11, 12 and 13 where it finds no room.
+// Depends on compiler/ (the origins side table) and model/.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
+#include "compiler/origins.h"
 #include "model/scenario.h"
 
 namespace compactor {
@@ -13,8 +16,10 @@ namespace compactor {
 // The smaller of two numbers, x on a tie.
 inline int16_t minimo(int16_t x, int16_t y) { return x > y ? y : x; }
 
-// Completes the signalling around slowdowns, cells 1 to last cell - 2.
-void block_pass(Scenario& s);
+// Completes the signalling around slowdowns, cells 1 to last cell - 2. When
+// `points` is given, every point placed or capped is appended to it with the
+// slowdown cell that called for it; the track is the same either way.
+void block_pass(Scenario& s, std::vector<BlockPassPoint>* points = nullptr);
 
 // Checks that the reserved fields are still zero, stamps them and stores the
 // competition codes. Returns 1250 or 1251 when a reserved field was in use

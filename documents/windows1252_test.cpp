@@ -61,5 +61,23 @@ TEST(Windows1252Test, RefusesMalformedUtf8) {
   }
 }
 
+TEST(Windows1252Test, BytesBackToUtf8) {
+  struct Row {
+    std::string bytes;
+    std::string utf8;
+  };
+  const Row cases[] = {
+      {"Km 208+500", "Km 208+500"},
+      {"citt\xE0 \xE8 pi\xF9", "citt\xC3\xA0 \xC3\xA8 pi\xC3\xB9"},
+      {"\x80\x9F", "\xE2\x82\xAC\xC5\xB8"},
+      {"\x81\x8D\x8F\x90\x9D", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {std::string("a\0b", 3), std::string("a\0b", 3)},
+  };
+  for (const Row& c : cases) EXPECT_EQ(from_windows1252(c.bytes), c.utf8) << c.bytes;
+  // Every representable character comes back as it went in.
+  const std::u8string all = u8"\u00e0\u00e8\u00f9\u20ac\u2122\u00ff";
+  EXPECT_EQ(from_windows1252(to_windows1252(all)), std::string(all.begin(), all.end()));
+}
+
 }  // namespace
 }  // namespace compactor

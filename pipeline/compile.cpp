@@ -21,7 +21,7 @@ CompiledScenario compile_scenario(int32_t j, const Names& names, const Sources& 
     return run;
   }
 
-  block_pass(s);
+  block_pass(s, origins ? &origins->block_pass : nullptr);
   if (std::optional<int> number = stamp_reserved_fields(s)) {
     run.fatal_number = *number;
     run.fatal = std::to_string(*number);
