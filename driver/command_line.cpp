@@ -110,6 +110,7 @@ const char* version() { return COMPACTOR_VERSION; }
 
 CLI::App* add_command(CLI::App& app, const std::string& name, const CommandHelp& help) {
   CLI::App* command = app.add_subcommand(name, help.description);
+  command->group("Commands");
   if (auto f = formatter_of(app)) f->describe(command, help);
   return command;
 }
