@@ -136,7 +136,7 @@ void add_cell_item(const ViewInput& in, const Scenario& s, int32_t i,
     }
     case kDirectionBoard: {
       const int e = c.paramA;
-      if (e >= 0 && e < kTableSize) it.label = from_windows1252(s.table[static_cast<size_t>(e)].text);
+      if (e >= 0 && e < kTableSize) it.label = windows1252_to_utf8(s.table[static_cast<size_t>(e)].text);
       d = "text \"" + it.label + "\", entry " + std::to_string(e);
       break;
     }
@@ -213,7 +213,7 @@ std::vector<Station> stations(const Scenario& s, const Origins* origins) {
     if (blank(t)) break;
     Station st;
     st.entry = e;
-    st.name = from_windows1252(t.text);
+    st.name = windows1252_to_utf8(t.text);
     st.position = t.long3;
     st.type = t.kind;
     st.platform_start = t.long1;

@@ -68,7 +68,7 @@ bool is_utf8(std::string_view text) {
 
 std::string as_utf8(std::string_view text) {
   if (is_utf8(text)) return std::string(text);
-  return from_windows1252(text);
+  return windows1252_to_utf8(text);
 }
 
 int64_t to_hundredths(double v) {
