@@ -11,7 +11,7 @@
 namespace compactor::view {
 namespace {
 
-constexpr int32_t kChunk = 1000;  // metres of path per drawn piece
+constexpr int32_t kChunk = 5000;  // metres of path per drawn piece
 
 // Where each kind is drawn in the profile: the lane row (y) of its glyph.
 struct KindStyle {
@@ -32,23 +32,35 @@ double kind_row(const std::string& kind) {
   return 0;
 }
 
-// Glyphs, centred on their place, in screen units.
-const char* const kGlyphs[][2] = {
-    {"signal", "<path d=\"M0 6V-6\"/><circle cy=\"-6\" r=\"3.5\"/>"},
-    {"indicator", "<rect x=\"-3.5\" y=\"-3.5\" width=\"7\" height=\"7\"/>"},
-    {"board", "<rect x=\"-5\" y=\"-3\" width=\"10\" height=\"6\"/>"},
-    {"station", "<circle r=\"4\"/>"},
-    {"tunnel", "<circle r=\"3\"/>"},
-    {"slowdown-warning", "<path d=\"M0 -5L5 4H-5Z\"/>"},
-    {"slowdown-approach", "<circle r=\"2\"/>"},
-    {"slowdown-start", "<path d=\"M-4 -5V5L4 0Z\"/>"},
-    {"slowdown-end", "<path d=\"M4 -5V5L-4 0Z\"/>"},
-    {"reduction-point", "<path d=\"M0 -4L4 0L0 4L-4 0Z\"/>"},
-    {"diagnostic", "<path d=\"M-5 -5L5 5M5 -5L-5 5\"/>"},
-    {"warning", "<path d=\"M0 -6L6 5H-6Z\"/>"},
-    {"start", "<circle r=\"6\"/><circle r=\"2\"/>"},
-    {"tick", "<circle r=\"1.5\"/>"},
+// Glyphs, centred on their place, in screen units: kind, short id, shape.
+struct Glyph {
+  const char* kind;
+  const char* id;
+  const char* shape;
 };
+constexpr Glyph kGlyphs[] = {
+    {"signal", "s", "<path d=\"M0 6V-6\"/><circle cy=\"-6\" r=\"3.5\"/>"},
+    {"indicator", "i", "<rect x=\"-3.5\" y=\"-3.5\" width=\"7\" height=\"7\"/>"},
+    {"board", "b", "<rect x=\"-5\" y=\"-3\" width=\"10\" height=\"6\"/>"},
+    {"station", "n", "<circle r=\"4\"/>"},
+    {"tunnel", "t", "<circle r=\"3\"/>"},
+    {"slowdown-warning", "w", "<path d=\"M0 -5L5 4H-5Z\"/>"},
+    {"slowdown-approach", "a", "<circle r=\"2\"/>"},
+    {"slowdown-start", "ss", "<path d=\"M-4 -5V5L4 0Z\"/>"},
+    {"slowdown-end", "se", "<path d=\"M4 -5V5L-4 0Z\"/>"},
+    {"reduction-point", "r", "<path d=\"M0 -4L4 0L0 4L-4 0Z\"/>"},
+    {"diagnostic", "d", "<path d=\"M-5 -5L5 5M5 -5L-5 5\"/>"},
+    {"warning", "x", "<path d=\"M0 -6L6 5H-6Z\"/>"},
+    {"start", "o", "<circle r=\"6\"/><circle r=\"2\"/>"},
+    {"tick", "k", "<circle r=\"1.5\"/>"},
+};
+
+const char* glyph(const std::string& kind) {
+  for (const Glyph& g : kGlyphs) {
+    if (kind == g.kind) return g.id;
+  }
+  return "d";
+}
 
 const char* kStyle =
     "text{font:11px sans-serif;fill:#222}"
@@ -70,27 +82,30 @@ const char* kStyle =
     ".k-tick{fill:#444}"
     ".ln{fill:none;vector-effect:non-scaling-stroke}";
 
-std::string glyph_id(const char* prefix, const std::string& kind) { return std::string(prefix) + kind; }
-
 void append_defs(std::string& out, const char* prefix, const std::string& transform) {
   out += "<defs>";
-  for (const auto& g : kGlyphs) {
+  for (const Glyph& g : kGlyphs) {
     out += "<g id=\"";
     out += prefix;
-    out += g[0];
+    out += g.id;
     out += "\" class=\"k-";
-    out += g[0];
+    out += g.kind;
     out += "\"";
     if (!transform.empty()) out += " transform=\"" + transform + "\"";
     out += ">";
-    out += g[1];
+    out += g.shape;
     out += "</g>";
   }
   out += "</defs>";
 }
 
-void append_item_attributes(std::string& out, const Item& it) {
-  out += " class=\"item\" data-kind=\"";
+void append_item_attributes(std::string& out, const Item& it, const char* more_classes = "") {
+  out += " class=\"item";
+  if (*more_classes) {
+    out += ' ';
+    out += more_classes;
+  }
+  out += "\" data-kind=\"";
   out += it.kind;
   out += "\" data-cell=\"";
   out += std::to_string(it.cell);
@@ -128,17 +143,12 @@ class Plan {
   int32_t last_;
 };
 
-void append_point(std::string& out, const PlanPoint& p) {
-  append_real(out, p.x);
-  out += ' ';
-  append_real(out, p.y);
-}
-
+// An item's place on the plan, to the decimetre.
 void append_xy(std::string& out, const PlanPoint& p) {
   out += " x=\"";
-  append_real(out, p.x);
+  append_hundredths(out, to_hundredths(p.x / 10) * 10);
   out += "\" y=\"";
-  append_real(out, p.y);
+  append_hundredths(out, to_hundredths(p.y / 10) * 10);
   out += "\"";
 }
 
@@ -174,7 +184,8 @@ void append_path_data(std::string& out, const Scenario& s, int32_t first, int32_
 std::string plan_svg(const Scenario& s, const std::vector<Item>& items) {
   const Plan plan(s);
   std::string out;
-  out.reserve(1 << 16);
+  // Room for it all at once (pages never written cost nothing).
+  out.reserve((1 << 16) + items.size() * 200 + static_cast<size_t>(std::max(plan.last(), 0)) / 2);
   if (!plan.drawn()) {
     out += "<svg id=\"plan\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 600 60\" data-u=\"1\">";
     out += "<text x=\"10\" y=\"30\">No path: the scenario was compiled without it.</text></svg>";
@@ -230,9 +241,9 @@ std::string plan_svg(const Scenario& s, const std::vector<Item>& items) {
          "#plan .slow{stroke:#f9a825;stroke-width:4px;opacity:.7}"
          "#plan #plan-stretch{stroke:#00bcd4;stroke-width:9px;opacity:.45}";
   out += "</style>";
-  append_defs(out, "p-", scale);
+  append_defs(out, "p", scale);
 
-  // The path, one piece per kilometre of points.
+  // The path, in pieces of 5 km.
   out += "<g class=\"paths\">";
   for (int32_t a = 0; a < plan.last(); a += kChunk) {
     const int32_t b = std::min(plan.last(), a + kChunk);
@@ -257,7 +268,7 @@ std::string plan_svg(const Scenario& s, const std::vector<Item>& items) {
   out += "<g class=\"kms\">";
   for (const KilometrePost& k : kilometre_posts(s, plan.last())) {
     const PlanPoint p = plan.at(k.metres);
-    out += "<use href=\"#p-tick\"";
+    out += "<use href=\"#pk\"";
     append_xy(out, p);
     out += "/><text class=\"kl\" data-k=\"" + std::to_string(k.km) + "\"";
     append_xy(out, p);
@@ -271,12 +282,7 @@ std::string plan_svg(const Scenario& s, const std::vector<Item>& items) {
   for (const Item& it : items) {
     if (it.kind != "tunnel" && it.kind != "station") continue;
     out += "<path";
-    std::string attrs;
-    append_item_attributes(attrs, it);
-    // The class attribute carries the drawing class as well.
-    const std::string cls = it.kind == "tunnel" ? "item ln tun" : "item ln plat";
-    attrs.replace(attrs.find("class=\"item\""), 12, "class=\"" + cls + "\"");
-    out += attrs;
+    append_item_attributes(out, it, it.kind == "tunnel" ? "ln tun" : "ln plat");
     out += " d=\"";
     if (it.kind == "tunnel") {
       append_path_data(out, s, it.metres, it.end_metres);
@@ -294,7 +300,9 @@ std::string plan_svg(const Scenario& s, const std::vector<Item>& items) {
     if (it.kind == "tunnel" || it.kind == "station") continue;
     out += "<use";
     append_item_attributes(out, it);
-    out += " href=\"#p-" + it.kind + "\"";
+    out += " href=\"#p";
+    out += glyph(it.kind);
+    out += "\"";
     append_xy(out, plan.at(it.metres));
     out += "/>";
   }
@@ -313,7 +321,7 @@ std::string plan_svg(const Scenario& s, const std::vector<Item>& items) {
   }
   out += "</g>";
 
-  out += "<use href=\"#p-start\" x=\"0\" y=\"0\"/><text x=\"0\" y=\"0\" dx=\".9em\" dy=\"1.2em\">start</text>";
+  out += "<use href=\"#po\" x=\"0\" y=\"0\"/><text x=\"0\" y=\"0\" dx=\".9em\" dy=\"1.2em\">start</text>";
   out += "</svg>";
   return out;
 }
@@ -351,6 +359,8 @@ class Axis {
 };
 
 void append_num(std::string& out, double v) { append_real(out, v); }
+// Places along the profile's axis, to a tenth of a unit.
+void append_tenths(std::string& out, double v) { append_hundredths(out, to_hundredths(v / 10) * 10); }
 
 // A step line over runs of cells: y of each run's value, in metres along x.
 void append_steps(std::string& out, const std::vector<Run>& runs, int32_t unit,
@@ -373,7 +383,7 @@ void append_label(std::string& out, double m, double y, const std::string& text,
   out += "<text data-m=\"";
   append_num(out, m);
   out += "\" x=\"";
-  append_num(out, axis.x(m));
+  append_tenths(out, axis.x(m));
   out += "\" y=\"";
   append_num(out, y);
   out += "\"";
@@ -394,7 +404,7 @@ std::string profile_svg(const Scenario& s, const std::vector<Item>& items) {
   const int32_t line_length = s.table[84].long2;
   const Axis axis(0, std::max<int32_t>(track_metres, 50));
   std::string out;
-  out.reserve(1 << 16);
+  out.reserve((1 << 16) + items.size() * 200 + s.track.size() * 16);
   out += "<svg id=\"profile\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 ";
   append_num(out, kProfileWidth);
   out += ' ';
@@ -416,7 +426,7 @@ std::string profile_svg(const Scenario& s, const std::vector<Item>& items) {
          "#profile rect.k-tunnel{fill:#9e9e9e}"
          "#profile rect.k-station{fill:#90caf9;stroke:#1565c0}";
   out += "</style>";
-  append_defs(out, "g-", "");
+  append_defs(out, "g", "");
   out += "<clipPath id=\"plot\"><rect x=\"" + real_text(kProfileLeft) + "\" y=\"0\" width=\"" +
          real_text(kPlotRight - kProfileLeft) + "\" height=\"" + real_text(kProfileHeight) + "\"/></clipPath>";
 
@@ -514,15 +524,16 @@ std::string profile_svg(const Scenario& s, const std::vector<Item>& items) {
   for (const Item& it : items) {
     const bool tunnel = it.kind == "tunnel";
     if (!tunnel && it.kind != "station") continue;
-    const double a = tunnel ? it.metres : it.platform_start;
-    const double b = tunnel ? it.end_metres : it.platform_end;
+    // Drawn over the track only: a first platform may begin before metre 0.
+    const double a = std::clamp<double>(tunnel ? it.metres : it.platform_start, 0, track_metres);
+    const double b = std::clamp<double>(tunnel ? it.end_metres : it.platform_end, a, track_metres);
     out += "<rect";
-    append_item_attributes(out, it);
-    out += " tabindex=\"0\" data-a=\"";
+    append_item_attributes(out, it, tunnel ? "k-tunnel" : "k-station");
+    out += " data-a=\"";
     append_num(out, a);
     out += "\" data-b=\"";
     append_num(out, b);
-    out += "\" class=\"item k-" + it.kind + "\" x=\"";
+    out += "\" x=\"";
     append_num(out, axis.x(a));
     out += "\" y=\"" + std::string(tunnel ? "52" : "118") + "\" width=\"";
     append_num(out, std::max(1.0, axis.x(b) - axis.x(a)));
@@ -545,8 +556,10 @@ std::string profile_svg(const Scenario& s, const std::vector<Item>& items) {
     }
     out += "<use";
     append_item_attributes(out, it);
-    out += " tabindex=\"0\" href=\"#g-" + it.kind + "\" x=\"";
-    append_num(out, axis.x(it.metres));
+    out += " href=\"#g";
+    out += glyph(it.kind);
+    out += "\" x=\"";
+    append_tenths(out, axis.x(it.metres));
     out += "\" y=\"";
     append_num(out, y);
     out += "\"/>";

@@ -123,13 +123,12 @@ void add_cell_item(const ViewInput& in, const Scenario& s, int32_t i,
       if (b != block.end()) {
         const int32_t sc = b->second.slowdown_cell;
         const TrackCell& slow = s.track[static_cast<size_t>(sc)];
-        std::string of = slow.kind == kSlowdownWarning ? "the warning of the slowdown at cell "
-                                                       : "the slowdown starting at cell ";
         d += std::string(b->second.capped ? ", capped by the block pass" : ", block pass") +
-             " for " + of + std::to_string(sc) + " (" + std::to_string(sc * 50) + " m";
+             (slow.kind == kSlowdownWarning ? " for the warning of the slowdown at cell "
+                                            : " for the slowdown at cell ") +
+             std::to_string(sc);
         const std::string src = cell_source(in, sc);
-        if (!src.empty()) d += ", " + src;
-        d += ")";
+        if (!src.empty()) d += " (" + src + ")";
         if (!b->second.capped) it.source.clear();  // placed by the pass, not by a row
       }
       break;
@@ -142,7 +141,7 @@ void add_cell_item(const ViewInput& in, const Scenario& s, int32_t i,
     }
     default: break;
   }
-  it.details = kilometre_text(s, it.metres) + (d.empty() ? "" : ", " + d);
+  it.details = std::move(d);
   out.push_back(std::move(it));
 }
 
@@ -184,6 +183,19 @@ std::vector<KilometrePost> kilometre_posts(const Scenario& s, int64_t last_metre
     }
   }
   return posts;
+}
+
+std::vector<KilometrePiece> kilometre_pieces(const Scenario& s) {
+  std::vector<int64_t> starts = {0};
+  for (int e = 81; e <= 83; ++e) {
+    const TableEntry& p = s.table[static_cast<size_t>(e)];
+    if ((p.long1 != 0 || p.long2 != 0 || p.long3 != 0) && p.long1 > 0) starts.push_back(p.long1);
+  }
+  std::sort(starts.begin(), starts.end());
+  starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+  std::vector<KilometrePiece> pieces;
+  for (int64_t from : starts) pieces.push_back({from, kilometre_metres(s, from) - from});
+  return pieces;
 }
 
 std::string kilometre_text(const Scenario& s, int64_t metres) {
@@ -297,6 +309,11 @@ std::vector<Slowdown> slowdowns(const Scenario& s) {
 std::vector<Item> collect_items(const ViewInput& in) {
   const Scenario& s = *in.scenario;
   std::vector<Item> out;
+  {
+    size_t n = in.diagnostics.size() + in.warnings.size() + static_cast<size_t>(kMaxTunnels) + kFirstBoardSlot;
+    for (const TrackCell& c : s.track) n += kind_name(c.kind) != nullptr;
+    out.reserve(n);
+  }
   std::map<int32_t, BlockPassPoint> block;
   if (in.origins != nullptr) {
     for (const BlockPassPoint& b : in.origins->block_pass) {
@@ -315,7 +332,7 @@ std::vector<Item> collect_items(const ViewInput& in) {
     it.platform_start = st.platform_start;
     it.platform_end = st.platform_end;
     it.time = clock_text(st.time);
-    it.details = kilometre_text(s, st.position) + ", entry " + std::to_string(st.entry) + " \"" +
+    it.details = "entry " + std::to_string(st.entry) + " \"" +
                  st.name + "\", type " + std::to_string(st.type) + ", platform " +
                  std::to_string(st.platform_start) + " to " + std::to_string(st.platform_end) +
                  " m, time " + clock_text(st.time);
@@ -329,7 +346,7 @@ std::vector<Item> collect_items(const ViewInput& in) {
     it.metres = start;
     it.end_metres = std::max(start, end);
     it.source = std::move(source);
-    it.details = kilometre_text(s, start) + ", " + std::to_string(start) + " to " + std::to_string(end) +
+    it.details = std::to_string(start) + " to " + std::to_string(end) +
                  " m, type " + std::to_string(type);
     if (n > 0) it.details += ", tunnel " + std::to_string(n);
     out.push_back(std::move(it));
@@ -366,7 +383,7 @@ std::vector<Item> collect_items(const ViewInput& in) {
     it.cell = floor_div50(it.metres);
     if (d.line > 0) it.source = file_name_utf8(d.file) + ":" + std::to_string(d.line);
     it.label = std::to_string(d.code);
-    it.details = kilometre_text(s, it.metres) + ", error " + std::to_string(d.code) + ": " + as_utf8(d.message);
+    it.details = "error " + std::to_string(d.code) + ": " + as_utf8(d.message);
     out.push_back(std::move(it));
   }
   for (const ViewWarning& w : in.warnings) {
@@ -376,7 +393,7 @@ std::vector<Item> collect_items(const ViewInput& in) {
     it.metres = w.cell * 50;
     it.end_metres = it.metres;
     it.source = place_text(w.place);
-    it.details = kilometre_text(s, it.metres) + ", " + w.code + ": " + w.message;
+    it.details = as_utf8(w.code) + ": " + as_utf8(w.message);
     out.push_back(std::move(it));
   }
   return out;

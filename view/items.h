@@ -31,7 +31,7 @@ struct Item {
   int32_t end_metres = 0;  // end of a stretch (tunnel, platform); = metres for points
   std::string source;      // "FILE:LINE" (UTF-8), empty when unknown
   std::string label;       // short text drawn beside it, UTF-8
-  std::string details;     // the details line, UTF-8
+  std::string details;     // the details line (the kilometre aside), UTF-8
   // Stations: the platform (metres) and the timetable time.
   int32_t platform_start = 0;
   int32_t platform_end = 0;
@@ -49,6 +49,14 @@ struct KilometrePost {
   int64_t km = 0;
 };
 std::vector<KilometrePost> kilometre_posts(const Scenario& s, int64_t last_metre);
+
+// The pieces of the kilometre reading: from `from` metres on (up to the next
+// piece) the reading is metres + offset.
+struct KilometrePiece {
+  int64_t from = 0;
+  int64_t offset = 0;
+};
+std::vector<KilometrePiece> kilometre_pieces(const Scenario& s);
 
 // "km 208+500".
 std::string kilometre_text(const Scenario& s, int64_t metres);
@@ -71,7 +79,8 @@ std::vector<Station> stations(const Scenario& s, const Origins* origins);
 // "hh:mm:ss" of seconds after midnight (any whole number of seconds).
 std::string clock_text(int64_t seconds);
 
-// Every item, profile order (kind by kind, then by cell).
+// Every item, in the order both drawings hold them: the stations, the
+// tunnels, the cells' items by cell, the diagnostics, the warnings.
 std::vector<Item> collect_items(const ViewInput& in);
 
 // A run of cells (or metres) with one value: [first, last] inclusive.

@@ -1,4 +1,7 @@
 #include <map>
+#include <string_view>
+
+#include "model/byte_sink.h"
 
 #include "documents/windows1252.h"
 #include "view/assets.h"
@@ -144,17 +147,13 @@ nlohmann::json data_json(const ViewInput& in, const std::vector<Item>& items,
   d["error_code"] = s.error_code;
   d["error_position"] = s.error_position;
   d["counts"] = counts;
-  nlohmann::json details = nlohmann::json::object();
-  for (const Item& it : items) {
-    const std::string key = it.kind + ":" + std::to_string(it.cell);
-    auto found = details.find(key);
-    if (found == details.end()) {
-      details[key] = it.details;
-    } else {
-      *found = found->get<std::string>() + " | " + it.details;
-    }
-  }
+  // The details of the n-th item of either drawing.
+  nlohmann::json details = nlohmann::json::array();
+  for (const Item& it : items) details.push_back(it.details);
   d["details"] = std::move(details);
+  nlohmann::json km = nlohmann::json::array();
+  for (const KilometrePiece& k : kilometre_pieces(s)) km.push_back({k.from, k.offset});
+  d["km"] = std::move(km);
   nlohmann::json diags = nlohmann::json::array();
   for (const Diagnostic& g : in.diagnostics) {
     nlohmann::json j;
@@ -170,18 +169,6 @@ nlohmann::json data_json(const ViewInput& in, const std::vector<Item>& items,
   d["diagnostics"] = std::move(diags);
   if (in.fatal) d["fatal"] = as_utf8(*in.fatal);
   return d;
-}
-
-// Keeps a JSON text safe inside a <script> element: no "<" at all (it can
-// only stand inside strings, where \u003c means the same).
-std::string script_safe(const std::string& json) {
-  std::string out;
-  out.reserve(json.size());
-  for (char c : json) {
-    if (c == '<') out += "\\u003c";
-    else out += c;
-  }
-  return out;
 }
 
 }  // namespace
@@ -228,10 +215,9 @@ std::string standalone_svg(const std::string& svg) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + svg + "\n";
 }
 
-std::string render_page(const ViewParts& parts, const std::string& live_events) {
+void write_page(const ViewParts& parts, ByteSink& sink, const std::string& live_events) {
   std::string out;
-  out.reserve(parts.plan.size() + parts.profile.size() + parts.summary.size() + parts.tables.size() +
-              (1 << 16));
+  auto put = [&](std::string_view text) { sink.write(text.data(), text.size()); };
   out += "<!DOCTYPE html>\n<html lang=\"en\"";
   if (!live_events.empty()) {
     out += " data-live=\"";
@@ -247,22 +233,39 @@ std::string render_page(const ViewParts& parts, const std::string& live_events) 
   out += "</title><style>";
   out += kViewCss;
   out += "</style></head><body>\n<header id=\"summary\">";
-  out += parts.summary;
-  out += "</header>\n<main><section id=\"plan-box\" class=\"box\"><div class=\"bar\"><span>Plan</span>"
-         "<button type=\"button\" id=\"fit-plan\">Fit the whole line</button></div>";
-  out += parts.plan;
-  out += "</section>\n<section id=\"profile-box\" class=\"box\"><div class=\"bar\"><span>Profile</span>"
-         "<button type=\"button\" id=\"fit-profile\">Fit the whole line</button></div>";
-  out += parts.profile;
-  out += "</section>\n<aside id=\"details\" aria-live=\"polite\"><p class=\"hint\">Point at an item, or focus it "
-         "with the keyboard, to see its details.</p></aside>\n<section id=\"tables\">";
-  out += parts.tables;
-  out += "</section></main>\n<script type=\"application/json\" id=\"view-data\">";
-  out += script_safe(parts.data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
-  out += "</script>\n<script>";
-  out += kViewJs;
-  out += "</script></body></html>\n";
-  return out;
+  put(out);
+  put(parts.summary);
+  put("</header>\n<main><section id=\"plan-box\" class=\"box\"><div class=\"bar\"><span>Plan</span>"
+      "<button type=\"button\" id=\"fit-plan\">Fit the whole line</button></div>");
+  put(parts.plan);
+  put("</section>\n<section id=\"profile-box\" class=\"box\"><div class=\"bar\"><span>Profile</span>"
+      "<button type=\"button\" id=\"fit-profile\">Fit the whole line</button></div>");
+  put(parts.profile);
+  put("</section>\n<aside id=\"details\" aria-live=\"polite\"><p class=\"hint\">Point at an item, or focus it "
+      "with the keyboard, to see its details.</p></aside>\n<section id=\"tables\">");
+  put(parts.tables);
+  put("</section></main>\n<script type=\"application/json\" id=\"view-data\">");
+  // No "<" in the data at all: it can only stand inside strings, where
+  // \u003c means the same, and so nothing in it can end the script element.
+  const std::string json = parts.data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  size_t from = 0;
+  for (size_t at = json.find('<'); at != std::string::npos; at = json.find('<', from)) {
+    put(std::string_view(json).substr(from, at - from));
+    put("\\u003c");
+    from = at + 1;
+  }
+  put(std::string_view(json).substr(from));
+  put("</script>\n<script>");
+  put(kViewJs);
+  put("</script></body></html>\n");
+}
+
+std::string render_page(const ViewParts& parts, const std::string& live_events) {
+  StringSink sink;
+  sink.bytes.reserve(parts.plan.size() + parts.profile.size() + parts.summary.size() + parts.tables.size() +
+                     (1 << 20));
+  write_page(parts, sink, live_events);
+  return std::move(sink.bytes);
 }
 
 }  // namespace compactor::view

@@ -6,8 +6,6 @@
 namespace compactor::view {
 namespace {
 
-inline double cross(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
-
 double segment_distance(double px, double py, double ax, double ay, double bx, double by) {
   const double dx = bx - ax, dy = by - ay;
   const double n = dx * dx + dy * dy;
@@ -17,16 +15,32 @@ double segment_distance(double px, double py, double ax, double ay, double bx, d
   return std::sqrt(ex * ex + ey * ey);
 }
 
+// Whether every point strictly between a and e lies within the tolerance of
+// the segment a-e and projects onto it. No square root: the distance test
+// is cross(e - a, p - a)^2 <= tolerance^2 |e - a|^2. One pass without
+// branches, so the compiler can vectorise it.
+bool fits(const double* x, const double* y, int32_t a, int32_t e, double t2) {
+  const double ax = x[a], ay = y[a];
+  const double ex = x[e] - ax, ey = y[e] - ay;
+  const double n2 = ex * ex + ey * ey;
+  const double limit = t2 * n2;
+  bool bad = false;
+  for (int32_t j = a + 1; j < e; ++j) {
+    const double vx = x[j] - ax, vy = y[j] - ay;
+    const double c = ex * vy - ey * vx;
+    const double d = ex * vx + ey * vy;
+    bad |= (c * c > limit) | (d < 0) | (d > n2);
+  }
+  return !bad;
+}
+
 }  // namespace
 
-// From an anchor a, each later point p seen at distance d > tolerance allows
-// the directions within asin(tolerance / d) of its own: a segment from a in
-// such a direction passes within the tolerance of p. The walk keeps the
-// intersection of these wedges (bounded by the unit directions r, clockwise,
-// and l, counter-clockwise) and takes as the segment's end the last point
-// whose direction lies in the wedge of all points before it and that is at
-// least as far from a as each of them (so that each projects onto the
-// segment, not beyond its end). An empty wedge ends the segment.
+// Greedy: from each kept point, the farthest end found by doubling the
+// segment while it fits and then halving the gap between the last length
+// that fitted and the first that did not. Each segment drawn is checked
+// against every point it replaces, so the tolerance holds whatever the
+// path does; a straight kilometre costs some two thousand checks.
 std::vector<int32_t> simplify_path(const double* x, const double* y, int32_t first, int32_t last,
                                    double tolerance) {
   std::vector<int32_t> kept;
@@ -35,43 +49,28 @@ std::vector<int32_t> simplify_path(const double* x, const double* y, int32_t fir
   const double t2 = tolerance * tolerance;
   int32_t a = first;
   while (a < last) {
-    const double ax = x[a], ay = y[a];
-    bool bounded = false;
-    double rx = 0, ry = 0, lx = 0, ly = 0;
-    double far2 = 0;
-    int32_t end = a + 1;
-    for (int32_t j = a + 1; j <= last; ++j) {
-      const double vx = x[j] - ax, vy = y[j] - ay;
-      const double d2 = vx * vx + vy * vy;
-      if (d2 >= far2) {
-        if (!bounded ||
-            (cross(rx, ry, vx, vy) >= 0 && cross(vx, vy, lx, ly) >= 0 && vx * (rx + lx) + vy * (ry + ly) > 0)) {
-          end = j;
-        }
+    int32_t good = a + 1;  // a segment of one step replaces nothing
+    int32_t bad = -1;
+    for (int64_t step = 2;; step *= 2) {
+      if (a + step >= last) {
+        if (fits(x, y, a, last, t2)) good = last;
+        else bad = last;
+        break;
       }
-      far2 = std::max(far2, d2);
-      if (d2 <= t2) continue;
-      const double d = std::sqrt(d2);
-      const double s = tolerance / d;
-      const double c = std::sqrt(1 - s * s);
-      const double ux = vx / d, uy = vy / d;
-      // The directions of v turned by -alpha (right) and +alpha (left).
-      const double jrx = ux * c + uy * s, jry = -ux * s + uy * c;
-      const double jlx = ux * c - uy * s, jly = ux * s + uy * c;
-      if (!bounded) {
-        rx = jrx, ry = jry, lx = jlx, ly = jly;
-        bounded = true;
-        continue;
+      const int32_t e = static_cast<int32_t>(a + step);
+      if (!fits(x, y, a, e, t2)) {
+        bad = e;
+        break;
       }
-      // A direction more than a right angle from the wedge's middle is out
-      // of it (and would make the comparisons below wrap around).
-      if (ux * (rx + lx) + uy * (ry + ly) <= 0) break;
-      if (cross(rx, ry, jrx, jry) > 0) rx = jrx, ry = jry;
-      if (cross(jlx, jly, lx, ly) > 0) lx = jlx, ly = jly;
-      if (cross(rx, ry, lx, ly) < 0) break;
+      good = e;
     }
-    kept.push_back(end);
-    a = end;
+    while (bad > good + 1) {
+      const int32_t mid = good + (bad - good) / 2;
+      if (fits(x, y, a, mid, t2)) good = mid;
+      else bad = mid;
+    }
+    kept.push_back(good);
+    a = good;
   }
   return kept;
 }

@@ -1,7 +1,7 @@
-// Simplification of the path for drawing: of a run of points, keeps the
-// fewest that a greedy walk needs so that every point left out lies within
-// the tolerance of the segment drawn in its place. One pass over the points,
-// no recursion: a 1000000-point path takes milliseconds.
+// Simplification of the path for drawing: of a run of points, keeps those
+// that a greedy walk needs so that every point left out lies within the
+// tolerance of the segment drawn in its place. No recursion; a 1000000-point
+// path takes a few milliseconds.
 // Depends on nothing.
 #pragma once
 

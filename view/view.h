@@ -24,6 +24,7 @@
 #include <nlohmann/json.hpp>
 
 #include "compiler/origins.h"
+#include "model/byte_sink.h"
 #include "model/diagnostic.h"
 #include "model/scenario.h"
 
@@ -71,6 +72,8 @@ nlohmann::json parts_json(const ViewParts& parts);
 // events, one JSON of parts_json per message); without it, it connects to
 // nothing.
 std::string render_page(const ViewParts& parts, const std::string& live_events = {});
+// The same bytes, handed to `sink` piece by piece (no copy of the whole page).
+void write_page(const ViewParts& parts, ByteSink& sink, const std::string& live_events = {});
 
 // The standalone SVG files, with an XML declaration.
 std::string standalone_svg(const std::string& svg);

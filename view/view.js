@@ -121,7 +121,7 @@
       if (!(length > 0)) continue;
       var a = Math.max(from, m0);
       var b = Math.min(to, m1);
-      var steps = 24;
+      var steps = 80;
       var d = '';
       for (var s = 0; s <= steps; s++) {
         var m = a + (b - a) * s / steps;
@@ -216,6 +216,20 @@
 
   // ---- details ----------------------------------------------------------
 
+  // "km 208+500" from the pieces of the progressives' reading.
+  function kilometre(m) {
+    var offset = 0;
+    var pieces = data.km || [];
+    for (var i = 0; i < pieces.length; i++) {
+      if (pieces[i][0] <= m) offset = pieces[i][1];
+    }
+    var k = m + offset;
+    var a = Math.abs(k);
+    var rest = String(a % 1000);
+    while (rest.length < 3) rest = '0' + rest;
+    return 'km ' + (k < 0 ? '-' : '') + Math.floor(a / 1000) + '+' + rest;
+  }
+
   function itemOf(target) {
     while (target && target.nodeType === 1) {
       if (target.classList && target.classList.contains('item')) return target;
@@ -252,11 +266,13 @@
     var metres = el.getAttribute('data-metres');
     var source = el.getAttribute('data-source');
     current = { kind: kind, cell: cell };
-    var details = (data.details || {})[kind + ':' + cell] || '';
+    var svg = el.ownerSVGElement;
+    var index = svg ? Array.prototype.indexOf.call(svg.querySelectorAll('.item'), el) : -1;
+    var details = index >= 0 ? (data.details || [])[index] || '' : '';
     box.textContent = '';
     var p = document.createElement('p');
     p.appendChild(span('kind', kind));
-    p.appendChild(span('', ' \u00b7 cell ' + cell + ' \u00b7 ' + metres + ' m'));
+    p.appendChild(span('', ' \u00b7 cell ' + cell + ' \u00b7 ' + metres + ' m \u00b7 ' + kilometre(Number(metres))));
     if (details) p.appendChild(span('', ' \u00b7 ' + details));
     if (source) {
       p.appendChild(span('', ' \u00b7 '));
@@ -340,6 +356,9 @@
     planLabels = [];
     var profile = byId('profile');
     if (profile) {
+      // Every item of the profile can take the keyboard focus.
+      var items = profile.querySelectorAll('.item');
+      for (var f = 0; f < items.length; f++) items[f].setAttribute('tabindex', '0');
       var els = profile.querySelectorAll('g.placed [data-metres], g.placed [data-m]');
       for (var i = 0; i < els.length; i++) {
         var el = els[i];
