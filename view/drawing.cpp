@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <map>
 
 #include "view/simplify.h"
@@ -32,72 +33,47 @@ double kind_row(const std::string& kind) {
   return 0;
 }
 
-// Glyphs, centred on their place, in screen units: kind, short id, shape.
-struct Glyph {
+// Point items are circles (one element each, cheap for a browser to lay out
+// by the ten thousand), told apart by colour and size. Radii in screen units.
+struct Mark {
   const char* kind;
-  const char* id;
-  const char* shape;
+  const char* radius;
 };
-constexpr Glyph kGlyphs[] = {
-    {"signal", "s", "<path d=\"M0 6V-6\"/><circle cy=\"-6\" r=\"3.5\"/>"},
-    {"indicator", "i", "<rect x=\"-3.5\" y=\"-3.5\" width=\"7\" height=\"7\"/>"},
-    {"board", "b", "<rect x=\"-5\" y=\"-3\" width=\"10\" height=\"6\"/>"},
-    {"station", "n", "<circle r=\"4\"/>"},
-    {"tunnel", "t", "<circle r=\"3\"/>"},
-    {"slowdown-warning", "w", "<path d=\"M0 -5L5 4H-5Z\"/>"},
-    {"slowdown-approach", "a", "<circle r=\"2\"/>"},
-    {"slowdown-start", "ss", "<path d=\"M-4 -5V5L4 0Z\"/>"},
-    {"slowdown-end", "se", "<path d=\"M4 -5V5L-4 0Z\"/>"},
-    {"reduction-point", "r", "<path d=\"M0 -4L4 0L0 4L-4 0Z\"/>"},
-    {"diagnostic", "d", "<path d=\"M-5 -5L5 5M5 -5L-5 5\"/>"},
-    {"warning", "x", "<path d=\"M0 -6L6 5H-6Z\"/>"},
-    {"start", "o", "<circle r=\"6\"/><circle r=\"2\"/>"},
-    {"tick", "k", "<circle r=\"1.5\"/>"},
+constexpr Mark kMarks[] = {
+    {"signal", "3.5"},          {"indicator", "3.5"},      {"board", "4"},
+    {"slowdown-warning", "4"},  {"slowdown-approach", "2"}, {"slowdown-start", "4"},
+    {"slowdown-end", "4"},      {"reduction-point", "3.5"}, {"diagnostic", "5"},
+    {"warning", "5"},
 };
 
-const char* glyph(const std::string& kind) {
-  for (const Glyph& g : kGlyphs) {
-    if (kind == g.kind) return g.id;
+const char* radius(const std::string& kind) {
+  for (const Mark& m : kMarks) {
+    if (kind == m.kind) return m.radius;
   }
-  return "d";
+  return "3";
 }
 
 const char* kStyle =
-    "text{font:11px sans-serif;fill:#222}"
+    "text{font:11px sans-serif;fill:#222;pointer-events:none}"
     ".item{cursor:pointer}"
     ".item:focus{outline:none}"
     ".item:focus,.item.hi{stroke:#000;stroke-width:2px}"
-    ".k-signal{fill:#d32f2f;stroke:#d32f2f}"
-    ".k-indicator{fill:#ef6c00}"
-    ".k-board{fill:#6a1b9a}"
-    ".k-station{fill:#1565c0}"
-    ".k-tunnel{fill:#616161}"
-    ".k-slowdown-warning{fill:#f9a825}"
-    ".k-slowdown-approach{fill:#fbc02d}"
-    ".k-slowdown-start,.k-slowdown-end{fill:#8d6e63}"
-    ".k-reduction-point{fill:#c2185b}"
-    ".k-diagnostic{fill:none;stroke:#b71c1c;stroke-width:2.5px}"
-    ".k-warning{fill:#ffb300}"
-    ".k-start{fill:#2e7d32}"
-    ".k-tick{fill:#444}"
-    ".ln{fill:none;vector-effect:non-scaling-stroke}";
-
-void append_defs(std::string& out, const char* prefix, const std::string& transform) {
-  out += "<defs>";
-  for (const Glyph& g : kGlyphs) {
-    out += "<g id=\"";
-    out += prefix;
-    out += g.id;
-    out += "\" class=\"k-";
-    out += g.kind;
-    out += "\"";
-    if (!transform.empty()) out += " transform=\"" + transform + "\"";
-    out += ">";
-    out += g.shape;
-    out += "</g>";
-  }
-  out += "</defs>";
-}
+    "[data-kind=signal]{fill:#d32f2f}"
+    "[data-kind=indicator]{fill:#ef6c00}"
+    "[data-kind=board]{fill:#6a1b9a}"
+    "[data-kind=station]{fill:#1565c0}"
+    "[data-kind=tunnel]{fill:#616161}"
+    "[data-kind=slowdown-warning]{fill:#f9a825}"
+    "[data-kind=slowdown-approach]{fill:#fbc02d}"
+    "[data-kind=slowdown-start],[data-kind=slowdown-end]{fill:#8d6e63}"
+    "[data-kind=reduction-point]{fill:#c2185b}"
+    "[data-kind=diagnostic]{fill:none;stroke:#b71c1c;stroke-width:2.5px}"
+    "[data-kind=warning]{fill:none;stroke:#ff8f00;stroke-width:2.5px}"
+    ".start{fill:#2e7d32}"
+    ".tick{fill:#444}"
+    // Both drawings' style sheets apply to the whole page they stand in:
+    // lines stay unfilled whatever the kind's colour.
+    ".ln,.item.ln{fill:none;vector-effect:non-scaling-stroke}";
 
 void append_item_attributes(std::string& out, const Item& it, const char* more_classes = "") {
   out += " class=\"item";
@@ -143,7 +119,16 @@ class Plan {
   int32_t last_;
 };
 
-// An item's place on the plan, to the decimetre.
+// A circle's centre on the plan, to the decimetre.
+void append_cxy(std::string& out, const PlanPoint& p) {
+  out += " cx=\"";
+  append_hundredths(out, to_hundredths(p.x / 10) * 10);
+  out += "\" cy=\"";
+  append_hundredths(out, to_hundredths(p.y / 10) * 10);
+  out += "\"";
+}
+
+// A label's place on the plan, to the decimetre.
 void append_xy(std::string& out, const PlanPoint& p) {
   out += " x=\"";
   append_hundredths(out, to_hundredths(p.x / 10) * 10);
@@ -219,8 +204,10 @@ std::string plan_svg(const Scenario& s, const std::vector<Item>& items) {
   // World units per screen unit, for a drawing some 1200 units wide: glyphs
   // and labels keep their screen size (the script updates it on zoom).
   const double u = std::max(vw / 1200, vh / 560);
-  std::string scale = "scale(" + real_text(u) + ")";
-  if (u < 0.01) scale = "scale(0.01)";
+  // Circles keep their screen size through the style (--u, set on zoom by
+  // the script); their r attributes give the size at this scale elsewhere.
+  const std::string r_point = real_text(3 * u);
+  const std::string r_fault = real_text(6 * u);
 
   out += "<svg id=\"plan\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"";
   append_real(out, vx);
@@ -239,9 +226,13 @@ std::string plan_svg(const Scenario& s, const std::vector<Item>& items) {
          "#plan .tun{stroke:#9e9e9e;stroke-width:6px;stroke-dasharray:4 2}"
          "#plan .plat{stroke:#1565c0;stroke-width:7px}"
          "#plan .slow{stroke:#f9a825;stroke-width:4px;opacity:.7}"
-         "#plan #plan-stretch{stroke:#00bcd4;stroke-width:9px;opacity:.45}";
+         "#plan #plan-stretch{stroke:#00bcd4;stroke-width:9px;opacity:.45}"
+         "#plan circle{r:calc(3px * var(--u))}"
+         "#plan circle[data-kind=diagnostic],#plan circle[data-kind=warning],#plan circle.start{r:calc(6px * var(--u))}"
+         "#plan circle.tick{r:calc(1.5px * var(--u))}"
+         "#plan circle.item:focus,#plan circle.item.hi{stroke-width:calc(2px * var(--u))}"
+         "#plan [data-kind=diagnostic],#plan [data-kind=warning]{stroke-width:calc(2.5px * var(--u))}";
   out += "</style>";
-  append_defs(out, "p", scale);
 
   // The path, in pieces of 5 km.
   out += "<g class=\"paths\">";
@@ -268,8 +259,8 @@ std::string plan_svg(const Scenario& s, const std::vector<Item>& items) {
   out += "<g class=\"kms\">";
   for (const KilometrePost& k : kilometre_posts(s, plan.last())) {
     const PlanPoint p = plan.at(k.metres);
-    out += "<use href=\"#pk\"";
-    append_xy(out, p);
+    out += "<circle class=\"tick\" r=\"" + real_text(1.5 * u) + "\"";
+    append_cxy(out, p);
     out += "/><text class=\"kl\" data-k=\"" + std::to_string(k.km) + "\"";
     append_xy(out, p);
     out += " dx=\".6em\" dy=\".35em\">" + std::to_string(k.km) + "</text>";
@@ -298,12 +289,12 @@ std::string plan_svg(const Scenario& s, const std::vector<Item>& items) {
   out += "<g class=\"points\">";
   for (const Item& it : items) {
     if (it.kind == "tunnel" || it.kind == "station") continue;
-    out += "<use";
+    out += "<circle";
     append_item_attributes(out, it);
-    out += " href=\"#p";
-    out += glyph(it.kind);
+    out += " r=\"";
+    out += radius(it.kind) == std::string("5") ? r_fault : r_point;
     out += "\"";
-    append_xy(out, plan.at(it.metres));
+    append_cxy(out, plan.at(it.metres));
     out += "/>";
   }
   out += "</g>";
@@ -321,7 +312,7 @@ std::string plan_svg(const Scenario& s, const std::vector<Item>& items) {
   }
   out += "</g>";
 
-  out += "<use href=\"#po\" x=\"0\" y=\"0\"/><text x=\"0\" y=\"0\" dx=\".9em\" dy=\"1.2em\">start</text>";
+  out += "<circle class=\"start\" r=\"" + real_text(6 * u) + "\" cx=\"0\" cy=\"0\"/><text x=\"0\" y=\"0\" dx=\".9em\" dy=\"1.2em\">start</text>";
   out += "</svg>";
   return out;
 }
@@ -384,9 +375,12 @@ void append_label(std::string& out, double m, double y, const std::string& text,
   append_num(out, m);
   out += "\" x=\"";
   append_tenths(out, axis.x(m));
-  out += "\" y=\"";
-  append_num(out, y);
   out += "\"";
+  if (!std::isnan(y)) {  // else the row's group gives it
+    out += " y=\"";
+    append_num(out, y);
+    out += "\"";
+  }
   if (anchor) {
     out += " text-anchor=\"";
     out += anchor;
@@ -426,7 +420,6 @@ std::string profile_svg(const Scenario& s, const std::vector<Item>& items) {
          "#profile rect.k-tunnel{fill:#9e9e9e}"
          "#profile rect.k-station{fill:#90caf9;stroke:#1565c0}";
   out += "</style>";
-  append_defs(out, "g", "");
   out += "<clipPath id=\"plot\"><rect x=\"" + real_text(kProfileLeft) + "\" y=\"0\" width=\"" +
          real_text(kPlotRight - kProfileLeft) + "\" height=\"" + real_text(kProfileHeight) + "\"/></clipPath>";
 
@@ -554,69 +547,74 @@ std::string profile_svg(const Scenario& s, const std::vector<Item>& items) {
     } else if (it.kind == "slowdown-approach") {
       y = kSpeed.top + 8;
     }
-    out += "<use";
+    out += "<circle";
     append_item_attributes(out, it);
-    out += " href=\"#g";
-    out += glyph(it.kind);
-    out += "\" x=\"";
+    out += " r=\"";
+    out += radius(it.kind);
+    out += "\" cx=\"";
     append_tenths(out, axis.x(it.metres));
-    out += "\" y=\"";
+    out += "\" cy=\"";
     append_num(out, y);
     out += "\"/>";
   }
 
   // Labels, row by row: the script hides those that would overlap.
-  auto row = [&](const char* name, auto&& fill) {
+  // A row at one height takes it from its group: its labels have no y.
+  constexpr double kOwnY = std::numeric_limits<double>::quiet_NaN();
+  auto row = [&](const char* name, double y, auto&& fill) {
     out += "<g class=\"labels\" data-row=\"";
     out += name;
-    out += "\">";
+    out += "\"";
+    if (!std::isnan(y)) out += " transform=\"translate(0 " + real_text(y) + ")\"";
+    out += ">";
     fill();
     out += "</g>";
   };
-  row("indicator", [&] {
+  row("indicator", kind_row("indicator") - 7, [&] {
     for (const Item& it : items) {
-      if (it.kind == "indicator") append_label(out, it.metres, kind_row("indicator") - 7, it.label, axis);
+      if (it.kind == "indicator") append_label(out, it.metres, kOwnY, it.label, axis);
     }
   });
-  row("board", [&] {
+  row("board", kind_row("board") + 14, [&] {
     for (const Item& it : items) {
-      if (it.kind == "board") append_label(out, it.metres, kind_row("board") + 14, it.label, axis);
+      if (it.kind == "board") append_label(out, it.metres, kOwnY, it.label, axis);
     }
   });
-  row("station", [&] {
+  row("station", 138, [&] {
     for (const Item& it : items) {
-      if (it.kind == "station") append_label(out, it.metres, 138, it.label, axis);
+      if (it.kind == "station") append_label(out, it.metres, kOwnY, it.label, axis);
     }
   });
-  row("time", [&] {
+  row("time", 148, [&] {
     for (const Item& it : items) {
-      if (it.kind == "station") append_label(out, it.metres, 148, it.time, axis);
+      // A station without a time (not a stop) shows none.
+      if (it.kind == "station" && it.time != "00:00:00") append_label(out, it.metres, kOwnY, it.time, axis);
     }
   });
-  row("slowdown", [&] {
+  row("slowdown", kOwnY, [&] {
     for (const Slowdown& sd : slows) {
       append_label(out, sd.start_cell * 50.0, speed_y(sd.speed) + 12, std::to_string(sd.speed), axis);
     }
   });
-  row("speed", [&] {
+  row("speed", kOwnY, [&] {
     for (const Run& r : speed) append_label(out, r.first * 50.0, speed_y(r.value) - 3, std::to_string(r.value), axis);
   });
-  row("gradient", [&] {
+  row("gradient", kHeight.bottom - 2, [&] {
     for (const Run& r : grad) {
-      append_label(out, r.first * 50.0, kHeight.bottom - 2, std::to_string(r.value) + "\u2030", axis);
+      append_label(out, r.first * 50.0, kOwnY, std::to_string(r.value) + "\u2030", axis);
     }
   });
-  row("curvature", [&] {
+  row("curvature", kCurve.bottom - 2, [&] {
     for (const Run& r : curves) {
       if (r.value == 0) continue;
-      append_label(out, r.first - 1.0, kCurve.bottom - 2,
+      append_label(out, r.first - 1.0, kOwnY,
                    std::string(r.value < 0 ? "s" : "d") + std::to_string(std::abs(r.value)), axis);
     }
   });
-  row("adhesion", [&] {
-    for (const Run& r : adh) append_label(out, r.first * 50.0, kAdhesion.top + 9, std::to_string(r.value), axis);
+  row("adhesion", kAdhesion.top + 9, [&] {
+    for (const Run& r : adh) append_label(out, r.first * 50.0, kOwnY, std::to_string(r.value), axis);
   });
-  row("km", [&] {
+  row("km", kOwnY, [&] {
     // Kilometre ticks on the axis: where the reading is a whole kilometre.
     for (const KilometrePost& k : kilometre_posts(s, track_metres)) {
       const std::string m = std::to_string(k.metres);

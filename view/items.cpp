@@ -118,17 +118,12 @@ void add_cell_item(const ViewInput& in, const Scenario& s, int32_t i,
     case kReductionPoint:
     case kReductionPointNoValue: {
       d = c.kind == kReductionPoint ? "value " + std::to_string(c.paramA) : "without value";
+      // The block pass's part is told beside (data "block"), not in every line.
       if (c.kind == kReductionPoint) it.label = std::to_string(c.paramA);
       auto b = block.find(i);
       if (b != block.end()) {
-        const int32_t sc = b->second.slowdown_cell;
-        const TrackCell& slow = s.track[static_cast<size_t>(sc)];
-        d += std::string(b->second.capped ? ", capped by the block pass" : ", block pass") +
-             (slow.kind == kSlowdownWarning ? " for the warning of the slowdown at cell "
-                                            : " for the slowdown at cell ") +
-             std::to_string(sc);
-        const std::string src = cell_source(in, sc);
-        if (!src.empty()) d += " (" + src + ")";
+        it.block_slowdown = b->second.slowdown_cell;
+        it.block_capped = b->second.capped;
         if (!b->second.capped) it.source.clear();  // placed by the pass, not by a row
       }
       break;

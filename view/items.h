@@ -32,6 +32,10 @@ struct Item {
   std::string source;      // "FILE:LINE" (UTF-8), empty when unknown
   std::string label;       // short text drawn beside it, UTF-8
   std::string details;     // the details line (the kilometre aside), UTF-8
+  // Reduction points of the block pass: the slowdown cell (its warning or its
+  // start) that called for it, or -1; capped: a row's point the pass lowered.
+  int32_t block_slowdown = -1;
+  bool block_capped = false;
   // Stations: the platform (metres) and the timetable time.
   int32_t platform_start = 0;
   int32_t platform_end = 0;

@@ -151,6 +151,12 @@ nlohmann::json data_json(const ViewInput& in, const std::vector<Item>& items,
   nlohmann::json details = nlohmann::json::array();
   for (const Item& it : items) details.push_back(it.details);
   d["details"] = std::move(details);
+  // The points of the block pass: [cell, slowdown cell, capped].
+  nlohmann::json block = nlohmann::json::array();
+  for (const Item& it : items) {
+    if (it.block_slowdown >= 0) block.push_back({it.cell, it.block_slowdown, it.block_capped ? 1 : 0});
+  }
+  d["block"] = std::move(block);
   nlohmann::json km = nlohmann::json::array();
   for (const KilometrePiece& k : kilometre_pieces(s)) km.push_back({k.from, k.offset});
   d["km"] = std::move(km);

@@ -22,6 +22,7 @@
   var labelRows = [];   // profile label rows, culled on zoom
   var planLabels = [];  // plan kilometre labels
   var frame = 0;
+  var placedFor = null;  // the range of metres the placed elements stand for
 
   function byId(id) { return document.getElementById(id); }
 
@@ -52,8 +53,6 @@
     if (!svg || !planBox) return;
     svg.setAttribute('viewBox', planBox.join(' '));
     var u = planScale(svg);
-    var glyphs = svg.querySelectorAll('defs > g');
-    for (var i = 0; i < glyphs.length; i++) glyphs[i].setAttribute('transform', 'scale(' + u + ')');
     svg.style.setProperty('--u', String(u));
     // Kilometre labels: every n-th kilometre so that they do not overlap.
     var pxPerKm = 1000 / u;
@@ -152,7 +151,9 @@
     var zx = svg.querySelector('g.zx');
     if (zx) zx.setAttribute('transform', 'matrix(' + k + ' 0 0 1 ' + (g.left - m0 * k) + ' 0)');
     function X(m) { return g.left + (m - m0) * k; }
-    for (var i = 0; i < placed.length; i++) {
+    var moved = !placedFor || placedFor[0] !== m0 || placedFor[1] !== m1;
+    placedFor = [m0, m1];
+    for (var i = 0; moved && i < placed.length; i++) {
       var p = placed[i];
       if (p.b !== null) {
         var xa = X(p.a);
@@ -162,6 +163,8 @@
         var xl = X(p.a).toFixed(2);
         p.el.setAttribute('x1', xl);
         p.el.setAttribute('x2', xl);
+      } else if (p.circle) {
+        p.el.setAttribute('cx', X(p.a).toFixed(2));
       } else {
         p.el.setAttribute('x', X(p.a).toFixed(2));
       }
@@ -258,6 +261,29 @@
     return s;
   }
 
+  // [cell, slowdown cell, capped] of a point of the block pass, or null.
+  function blockPass(cell) {
+    var list = data.block || [];
+    var c = Number(cell);
+    for (var i = 0; i < list.length; i++) {
+      if (list[i][0] === c) return list[i];
+    }
+    return null;
+  }
+
+  function slowItem(cell) {
+    return document.querySelector('#profile .item[data-kind="slowdown-warning"][data-cell="' + cell + '"],' +
+      '#profile .item[data-kind="slowdown-start"][data-cell="' + cell + '"]');
+  }
+  function slowKind(cell) {
+    var el = slowItem(cell);
+    return el ? el.getAttribute('data-kind') : '';
+  }
+  function slowSource(cell) {
+    var el = slowItem(cell);
+    return el ? el.getAttribute('data-source') : '';
+  }
+
   function showDetails(el) {
     var box = byId('details');
     if (!box || !el) return;
@@ -274,6 +300,17 @@
     p.appendChild(span('kind', kind));
     p.appendChild(span('', ' \u00b7 cell ' + cell + ' \u00b7 ' + metres + ' m \u00b7 ' + kilometre(Number(metres))));
     if (details) p.appendChild(span('', ' \u00b7 ' + details));
+    var pass = kind === 'reduction-point' ? blockPass(cell) : null;
+    if (pass) {
+      p.appendChild(span('', ' \u00b7 ' + (pass[2] ? 'capped by the block pass' : 'block pass') +
+        ' for the slowdown ' + (slowKind(pass[1]) === 'slowdown-warning' ? 'warning ' : '') + 'at cell ' + pass[1]));
+      var row = slowSource(pass[1]);
+      if (row) {
+        p.appendChild(span('', ' ('));
+        p.appendChild(span('src', row));
+        p.appendChild(span('', ')'));
+      }
+    }
     if (source) {
       p.appendChild(span('', ' \u00b7 '));
       p.appendChild(span('src', source));
@@ -366,7 +403,7 @@
         var a = el.hasAttribute('data-a') ? Number(el.getAttribute('data-a'))
           : Number(el.getAttribute(el.hasAttribute('data-metres') ? 'data-metres' : 'data-m'));
         var b = el.hasAttribute('data-b') ? Number(el.getAttribute('data-b')) : null;
-        placed.push({ el: el, a: a, b: b, line: el.tagName === 'line' });
+        placed.push({ el: el, a: a, b: b, line: el.tagName === 'line', circle: el.tagName === 'circle' });
       }
       var rows = profile.querySelectorAll('g.labels');
       for (var r = 0; r < rows.length; r++) {
@@ -385,6 +422,8 @@
         labelRows.push(row);
       }
       profileFull = [Number(profile.getAttribute('data-m0')), Number(profile.getAttribute('data-m1'))];
+      // The program placed everything for the whole line.
+      placedFor = profileFull.slice();
     }
     var plan = byId('plan');
     if (plan) {

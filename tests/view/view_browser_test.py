@@ -181,6 +181,15 @@ def check_page(driver, page, counts, stations, name, shots=None):
     if stations[0] not in details:
         fail("%s: hovering over the first station shows %r, not its name %r" % (name, details, stations[0]))
 
+    # A point of the block pass says so.
+    said = driver.execute_script(
+        "var p = document.querySelector('svg#profile .item[data-kind=\"reduction-point\"]:not([data-source])');"
+        "if (!p) return null;"
+        "p.dispatchEvent(new MouseEvent('mouseover', {bubbles: true}));"
+        "return document.getElementById('details').textContent;")
+    if said is not None and "block pass for the slowdown" not in said:
+        fail("%s: a point of the block pass shows %r" % (name, said))
+
     # The wheel zooms the plan.
     plan = driver.find_element(By.CSS_SELECTOR, "svg#plan")
     before = driver.execute_script("return arguments[0].getAttribute('viewBox');", plan)
@@ -218,7 +227,8 @@ def check_page(driver, page, counts, stations, name, shots=None):
                                                    os.path.getsize(page), loaded))
 
 
-def scenario(exe, work, line, service, name, json_out=False):
+def scenario(exe, work, line, service, name):
+    """Compiles and views the sources LINE and SERVICE, file names in WORK."""
     compiled = os.path.join(work, "compiled")
     os.makedirs(compiled, exist_ok=True)
     r = run([exe, "compile", line, service, "--dir", compiled, "--json"], work)
@@ -232,7 +242,7 @@ def scenario(exe, work, line, service, name, json_out=False):
         track = f.read()
     with open(os.path.join(compiled, "Lavena_Codrano2_ES 2718.sim"), "rb") as f:
         sim = f.read()
-    with open(line, "rb") as f:
+    with open(os.path.join(work, line), "rb") as f:
         line_text = f.read().decode("cp1252")
     counts, stations = model_counts(track, sim, line_text)
     counts["diagnostic"] = sum(1 for d in report["diagnostics"] if "position" in d)
@@ -262,8 +272,7 @@ def main():
         if r.returncode != 0:
             fail("export ended with %d: %s" % (r.returncode, r.stderr))
         page, counts, stations = scenario(
-            a.compactor, built_in, os.path.join(built_in, "Lavena_Codrano2_linea.txt"),
-            os.path.join(built_in, "Lavena_Codrano2_ES 2718-.txt"), "built-in")
+            a.compactor, built_in, "Lavena_Codrano2_linea.txt", "Lavena_Codrano2_ES 2718-.txt", "built-in")
         for kind, want in BUILT_IN_COUNTS.items():
             if counts[kind] != want:
                 fail("built-in: the compiled files hold %d %s, not %d" % (counts[kind], kind, want))
@@ -273,8 +282,7 @@ def main():
         if r.returncode != 0:
             fail("gen_line.sh ended with %d: %s" % (r.returncode, r.stderr))
         long_page, long_counts, long_stations = scenario(
-            a.compactor, long_dir, os.path.join(long_dir, "line.txt"), os.path.join(long_dir, "service.txt"),
-            "line-%d" % a.length)
+            a.compactor, long_dir, "line.txt", "service.txt", "line-%d" % a.length)
 
         driver = browser(os.path.join(work, "chromium-profile"))
         driver.set_page_load_timeout(60)
