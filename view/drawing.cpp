@@ -166,7 +166,7 @@ void append_path_data(std::string& out, const Scenario& s, int32_t first, int32_
   }
 }
 
-std::string plan_svg(const Scenario& s, const std::vector<Item>& items) {
+std::string plan_svg(const Scenario& s, const Items& items) {
   const Plan plan(s);
   std::string out;
   // Room for it all at once (pages never written cost nothing).
@@ -393,7 +393,7 @@ void append_label(std::string& out, double m, double y, const std::string& text,
 
 }  // namespace
 
-std::string profile_svg(const Scenario& s, const std::vector<Item>& items) {
+std::string profile_svg(const Scenario& s, const Items& items) {
   const int32_t track_metres = static_cast<int32_t>(s.track.size()) * 50;
   const int32_t line_length = s.table[84].long2;
   const Axis axis(0, std::max<int32_t>(track_metres, 50));

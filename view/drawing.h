@@ -24,8 +24,8 @@ inline constexpr double kProfileWidth = 1200;
 inline constexpr double kProfileLeft = 70;
 inline constexpr double kProfileRight = 10;
 
-std::string plan_svg(const Scenario& s, const std::vector<Item>& items);
-std::string profile_svg(const Scenario& s, const std::vector<Item>& items);
+std::string plan_svg(const Scenario& s, const Items& items);
+std::string profile_svg(const Scenario& s, const Items& items);
 
 // Appends the path drawing of metres first to last (points of the path) as
 // SVG path data in plan coordinates (x east, y south: the plan's north is up).

@@ -82,7 +82,7 @@ std::string slowdown_text(const TrackCell& c) {
 }
 
 void add_cell_item(const ViewInput& in, const Scenario& s, int32_t i,
-                   const std::map<int32_t, BlockPassPoint>& block, std::vector<Item>& out) {
+                   const std::map<int32_t, BlockPassPoint>& block, Items& out) {
   const TrackCell& c = s.track[static_cast<size_t>(i)];
   const char* name = kind_name(c.kind);
   if (name == nullptr) return;
@@ -301,9 +301,9 @@ std::vector<Slowdown> slowdowns(const Scenario& s) {
   return out;
 }
 
-std::vector<Item> collect_items(const ViewInput& in) {
+Items collect_items(const ViewInput& in) {
   const Scenario& s = *in.scenario;
-  std::vector<Item> out;
+  Items out;
   {
     size_t n = in.diagnostics.size() + in.warnings.size() + static_cast<size_t>(kMaxTunnels) + kFirstBoardSlot;
     for (const TrackCell& c : s.track) n += kind_name(c.kind) != nullptr;

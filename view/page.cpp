@@ -29,7 +29,7 @@ void row(std::string& out, const std::string& name, const std::string& value) {
   out += "</td></tr>";
 }
 
-std::string summary_html(const ViewInput& in, const std::vector<Item>& items,
+std::string summary_html(const ViewInput& in, const Items& items,
                          const std::map<std::string, int>& counts) {
   const Scenario& s = *in.scenario;
   std::string out;
@@ -134,7 +134,7 @@ std::string tables_html(const ViewInput& in) {
   return out;
 }
 
-nlohmann::json data_json(const ViewInput& in, const std::vector<Item>& items,
+nlohmann::json data_json(const ViewInput& in, const Items& items,
                          const std::map<std::string, int>& counts) {
   const Scenario& s = *in.scenario;
   nlohmann::json d;
@@ -182,7 +182,7 @@ nlohmann::json data_json(const ViewInput& in, const std::vector<Item>& items,
 ViewParts render_parts(const ViewInput& in) {
   ViewParts p;
   p.title = title_of(in.names);
-  const std::vector<Item> items = in.scenario->track_allocated ? collect_items(in) : std::vector<Item>{};
+  const Items items = in.scenario->track_allocated ? collect_items(in) : Items{};
   std::map<std::string, int> counts;
   for (const char* k : kCountedKinds) counts[k] = 0;
   for (const Item& it : items) ++counts[it.kind];
