@@ -269,7 +269,7 @@ Note Compilation::note_here(const TextPlace& at, const std::string& message) con
   return n;
 }
 
-Note Compilation::note_at_origin(const SourcePlace& place, const std::string& message) const {
+Note note_at(const Sources& sources, const SourcePlace& place, const std::string& message) {
   Note n;
   n.message = message;
   if (!place.known()) return n;
@@ -277,10 +277,14 @@ Note Compilation::note_at_origin(const SourcePlace& place, const std::string& me
   n.line = place.line;
   n.column = place.column + 1;
   const SourceText* text = nullptr;
-  if (sources_.line && sources_.line->name == place.file) text = &*sources_.line;
-  else if (sources_.service && sources_.service->name == place.file) text = &*sources_.service;
+  if (sources.line && sources.line->name == place.file) text = &*sources.line;
+  else if (sources.service && sources.service->name == place.file) text = &*sources.service;
   if (text) n.excerpt = make_excerpt(line_of(text->text, place.line), place.column);
   return n;
+}
+
+Note Compilation::note_at_origin(const SourcePlace& place, const std::string& message) const {
+  return note_at(sources_, place, message);
 }
 
 std::vector<Note> Compilation::holder_note(int64_t i) const {
@@ -321,7 +325,6 @@ void Compilation::fault(int32_t code, std::optional<int32_t> position, const std
   d.position = position;
   d.message = error_message(code);
   if (!detail.empty()) d.message += ": " + detail;
-  if (const char* then = consequence(code)) d.message += std::string("; ") + then;
   if (source_ != nullptr) {
     d.file = source_->name;
     if (key_place_valid_ && reader_) {
@@ -353,6 +356,11 @@ void Compilation::fault(int32_t code, std::optional<int32_t> position, const std
     }
   }
   d.notes = std::move(notes);
+  if (const char* then = consequence(code)) {
+    Note n;
+    n.message = then;
+    d.notes.push_back(std::move(n));
+  }
   record(std::move(d));
 }
 
@@ -363,7 +371,6 @@ void Compilation::fault_at_place(int32_t code, const std::string& detail, const 
   d.code = code;
   d.message = error_message(code);
   if (!detail.empty()) d.message += ": " + detail;
-  if (const char* then = consequence(code)) d.message += std::string("; ") + then;
   if (source_ != nullptr) {
     d.file = source_->name;
     d.line = at.line;
@@ -375,6 +382,11 @@ void Compilation::fault_at_place(int32_t code, const std::string& detail, const 
     }
   }
   d.notes = std::move(notes);
+  if (const char* then = consequence(code)) {
+    Note n;
+    n.message = then;
+    d.notes.push_back(std::move(n));
+  }
   record(std::move(d));
 }
 

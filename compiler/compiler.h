@@ -43,6 +43,10 @@ struct CompileReport {
 CompileReport memorizza_dati(Scenario& s, const Sources& sources, Origins* origins = nullptr,
                              WarningSink* warnings = nullptr);
 
+// A note at a row of one of the sources (an origin), with its line and a
+// caret under the row's key; a place that is not known gives a note without one.
+Note note_at(const Sources& sources, const SourcePlace& place, const std::string& message);
+
 // Reading on past the point where the compile gave up (the check command):
 // after a fault that makes the compiler return the row is skipped, after a
 // reading failure reading resumes at the next line, and the feature loops go

@@ -54,6 +54,8 @@ const char* error_message(int32_t code) {
     case 25: return "the reading failed";
     case 101: return "the line description is missing";
     case 102: return "the line description has no \"[generale]\"";
+    case 1250: return "a reserved field of the model is in use (entry 85's int1 or cell 1's paramA)";
+    case 1251: return "a reserved field of the model is in use (entry 85's long4 or cell 1's paramB)";
     case 103: return "curve key names no class 1 to 6, or the path passes 1000000 points";
     default: return "unknown fault";
   }
