@@ -170,6 +170,7 @@ void Compilation::run_service_description() {
   // Reading on: a loop that only ended in the line description does not stop
   // the compile's reading of the service description.
   if (read_on_ && read_on_->stopped && !read_on_->sticky) read_on_->stopped = false;
+
   // Step 9: open the service description and look for "[generale]".
   if (!sources_.service) throw ReadFailure("the service description cannot be opened");
   open(*sources_.service);
@@ -196,12 +197,15 @@ void Compilation::run_service_description() {
 }
 
 void Compilation::stopped_here(bool sticky) {
-  if (!read_on_) return;
-  if (!read_on_->stopped) {
-    read_on_->stopped = true;
-    read_on_->stop = current_place();
-  }
-  if (sticky) read_on_->sticky = true;
+  // The first stop is where the compile gave up; what the reading on meets
+  // after it (a later fault too) changes nothing of the compile's own course.
+  if (!read_on_ || read_on_->stopped) return;
+  read_on_->stopped = true;
+  read_on_->stop = current_place();
+  read_on_->sticky = sticky;
+  // A loop that ends in the service description still leads to the fills
+  // and the final check.
+  read_on_->final_ran = !sticky && sources_.service && source_ == &*sources_.service;
 }
 
 bool Compilation::feature_loop(RowHandler handler) {
@@ -305,7 +309,7 @@ std::vector<Note> Compilation::holder_note(int64_t i) const {
 }
 
 void Compilation::record(Diagnostic d) {
-  if (read_on_ && read_on_->stopped && !(final_phase_ && !read_on_->sticky)) {
+  if (read_on_ && read_on_->stopped && !(final_phase_ && read_on_->final_ran)) {
     Note n;
     n.message = "found after the compile stopped at " + read_on_->stop.file + ":" +
                 std::to_string(read_on_->stop.line);
@@ -477,7 +481,7 @@ void Compilation::warn_at(WarningName w, const TextPlace& at, const std::string&
   warning.message = message;
   warning.excerpt = make_excerpt(reader_->line_at(at.line_start), at.column);
   warning.notes = std::move(notes);
-  if (read_on_ && read_on_->stopped && !(final_phase_ && !read_on_->sticky)) {
+  if (read_on_ && read_on_->stopped && !(final_phase_ && read_on_->final_ran)) {
     Note n;
     n.message = "found after the compile stopped at " + read_on_->stop.file + ":" +
                 std::to_string(read_on_->stop.line);

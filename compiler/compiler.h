@@ -54,7 +54,8 @@ Note note_at(const Sources& sources, const SourcePlace& place, const std::string
 // kept here, each with a note naming that stop.
 struct ReadOn {
   bool stopped = false;
-  bool sticky = false;  // the compile returned (not only ended a feature loop)
+  bool sticky = false;     // the compile returned there (not only ended a feature loop)
+  bool final_ran = false;  // the compile itself went on to its final fills and check
   SourcePlace stop;
   std::vector<Diagnostic> diagnostics;
   std::vector<Warning> warnings;
