@@ -3,12 +3,10 @@
 #include <memory>
 
 #include "driver/cli.h"
+#include "driver/diagnostic_options.h"
 #include "driver/run.h"
 
 namespace compactor {
-
-void add_diagnostic_options(CLI::App* c, Command& cmd);
-void check_warning_flags(Command& cmd);
 
 void add_check_command(CLI::App& app, Action& action) {
   auto cmd = std::make_shared<Command>();

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "driver/cli.h"
+#include "driver/diagnostic_options.h"
 #include "driver/run.h"
 
 namespace compactor {
