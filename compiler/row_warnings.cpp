@@ -2,6 +2,7 @@
 // (unknown-key), one taken by more than one (multi-key), and a row whose
 // values do not match its line (row-shape); and the value checks the
 // handlers share (off-grid, truncated).
+#include <cstddef>
 #include <cstdlib>
 
 #include "compiler/compilation.h"

@@ -1,6 +1,7 @@
 #include "compiler/warnings.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace compactor {
 namespace {
