@@ -7,8 +7,8 @@
 #
 # Each BUILD_DIR holds a built `compactor` (AFTER_BUILD_DIR defaults to
 # build). The script first checks that both write the same bytes, then
-# measures the three commands in one hyperfine run and prints their medians
-# and the ratio of each to the build from before. RUNS (default 50) and
+# measures the three commands in one hyperfine run and prints their wall-time
+# medians and CPU-time means, each against the build from before. RUNS (default 50) and
 # WARMUP (default 5) set the hyperfine runs; scratch files go to a new
 # directory under ${TMPDIR:-/tmp}, removed at the end.
 set -eu
@@ -47,7 +47,21 @@ hyperfine --style basic --runs "$runs" --warmup "$warmup" --export-json times.js
   -n warnings "'$after' compile line.txt service.txt --dir after" \
   -n wall "'$after' compile line.txt service.txt --dir all -Wall" >/dev/null
 
-# Medians in ms and each against "before".
-tr -d ' \n' <times.json | sed 's/"command":/\n&/g' | sed -n 's/.*"command":"\([a-z]*\)".*"median":\([0-9.e-]*\).*/\1 \2/p' |
-  awk 'NR == 1 { base = $2 }
-       { printf "%-9s median %8.2f ms  %+6.1f%%\n", $1, $2 * 1000, ($2 / base - 1) * 100 }'
+# Medians of the wall time and means of the CPU time (user + system, less
+# disturbed by other work on the machine), each against "before".
+tr -d ' \n' <times.json | sed 's/"command":/\n&/g' |
+  sed -n 's/.*"command":"\([a-z]*\)".*"median":\([0-9.e-]*\).*"user":\([0-9.e-]*\),"system":\([0-9.e-]*\).*/\1 \2 \3 \4/p' |
+  awk 'NR == 1 { wall = $2; cpu = $3 + $4 }
+       { printf "%-9s wall median %8.2f ms %+6.1f%%   cpu mean %8.2f ms %+6.1f%%\n",
+                $1, $2 * 1000, ($2 / wall - 1) * 100, ($3 + $4) * 1000, (($3 + $4) / cpu - 1) * 100 }'
+
+# Instructions executed (valgrind's callgrind, when installed): the same on
+# every run, whatever else the machine is doing.
+if command -v valgrind >/dev/null 2>&1; then
+  count() { valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null | sed -n 's/.*Collected : //p'; }
+  b=$(count "$before" compile line.txt service.txt --dir before)
+  w=$(count "$after" compile line.txt service.txt --dir after)
+  a=$(count "$after" compile line.txt service.txt --dir all -Wall)
+  awk -v b="$b" -v w="$w" -v a="$a" 'BEGIN {
+    printf "instructions: before %d, warnings %d (%+.1f%%), wall %d (%+.1f%%)\n", b, w, (w / b - 1) * 100, a, (a / b - 1) * 100 }'
+fi

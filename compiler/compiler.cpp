@@ -432,7 +432,15 @@ SourcePlace Compilation::current_place() const {
 void Compilation::placed_cell(int64_t i) {
   if (origins_ == nullptr || i < 0 || i > s_.last_cell) return;
   if (origins_->cells.size() != s_.track.size()) origins_->cells.resize(s_.track.size());
-  origins_->cells[static_cast<size_t>(i)] = current_place();
+  // Filled in place: the file name's storage is reused from cell to cell.
+  SourcePlace& place = origins_->cells[static_cast<size_t>(i)];
+  if (source_ == nullptr || !key_place_valid_) {
+    place = SourcePlace{};
+    return;
+  }
+  place.file.assign(source_->name);
+  place.line = key_place_.line;
+  place.column = key_place_.column;
 }
 
 void Compilation::placed_entry(int32_t e) {

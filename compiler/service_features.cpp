@@ -103,9 +103,12 @@ Compilation::Flow Compilation::speed_limit() {
   }
   if (n > 0) {
     speed_fill_fault(false);
+    // One speed for the whole run of cells, converted (and refused) once.
+    std::optional<uint8_t> step;
     do {
       if (speed_fill_ == s_.last_cell) break;
-      cell(speed_fill_).speedStep = speed_step(previous_speed_);
+      if (!step) step = speed_step(previous_speed_);
+      cell(speed_fill_).speedStep = *step;
       ++speed_fill_;
     } while (speed_fill_ < n);
   }
@@ -279,8 +282,9 @@ Compilation::Flow Compilation::speed_reduction_point() {
 
 void Compilation::complete_service() {
   speed_fill_fault(true);
+  const uint8_t step = speed_step(previous_speed_);
   do {
-    cell(speed_fill_).speedStep = speed_step(previous_speed_);
+    cell(speed_fill_).speedStep = step;
     ++speed_fill_;
   } while (speed_fill_ < s_.last_cell - 2);
   do {
