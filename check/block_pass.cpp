@@ -11,8 +11,8 @@ constexpr int16_t kMarkSpeed = 180;
 // never a signal, and nothing is read or written outside the track.
 class Track {
  public:
-  Track(Scenario& s, std::vector<BlockPassPoint>* points)
-      : s_(s), last_(s.last_cell), points_(points) {}
+  Track(Scenario& s, std::vector<BlockFinding>* findings, std::vector<BlockPassPoint>* points)
+      : s_(s), last_(s.last_cell), findings_(findings), points_(points) {}
 
   // The slowdown cell (warning or start) being treated.
   void treating(int c) { slowdown_ = c; }
@@ -34,7 +34,8 @@ class Track {
   }
   int16_t speed(int64_t c) const { return cell(c).paramA; }
 
-  void record(int32_t code, int64_t c) {
+  void record(int32_t code, int64_t c, int slowdown_cell, int signal_cell = -1) {
+    if (findings_) findings_->push_back({s_.diagnostics.size(), slowdown_cell, signal_cell});
     const int32_t position = static_cast<int32_t>(c * 50);
     s_.error_code = code;
     s_.error_position = position;
@@ -52,6 +53,7 @@ class Track {
   }
   Scenario& s_;
   int last_;
+  std::vector<BlockFinding>* findings_;
   std::vector<BlockPassPoint>* points_;
   int slowdown_ = 0;
 };
@@ -71,7 +73,7 @@ void signals_near_warning(Track& t, int i) {
     } else if (t.has_kind(s - 2, kReductionPoint)) {
       t.cap(s - 2);
     } else {
-      t.record(11, s);
+      t.record(11, s, i, s);
     }
   }
 }
@@ -90,7 +92,7 @@ void windows_before_start(Track& t, int i) {
         break;
       }
     }
-    if (!placed) t.record(12, i);
+    if (!placed) t.record(12, i, i);
   }
 }
 
@@ -113,7 +115,7 @@ int points_along(Track& t, int i) {
         t.mark(k + 1);
         n = -1;
       } else {
-        t.record(13, k);
+        t.record(13, k, i);
       }
     }
     if (t.has_kind(k, kSlowdownEnd) || k >= t.last()) return k;
@@ -128,7 +130,7 @@ int slowdown_end_after(const Track& t, int i) {
 }
 
 // D: a point in front of the first signal within 13 cells of the end.
-void point_before_next_signal(Track& t, int end) {
+void point_before_next_signal(Track& t, int i, int end) {
   const int stop = end + 12;
   for (int q = end; q <= stop && q <= t.last(); ++q) {
     if (!t.has_kind(q, kSignal)) continue;
@@ -138,7 +140,7 @@ void point_before_next_signal(Track& t, int end) {
     } else if (t.free(q - 2)) {
       t.mark(q - 2);
     } else {
-      t.record(13, end);
+      t.record(13, end, i, q);
     }
     return;
   }
@@ -146,9 +148,9 @@ void point_before_next_signal(Track& t, int end) {
 
 }  // namespace
 
-void block_pass(Scenario& s, std::vector<BlockPassPoint>* points) {
+void block_pass(Scenario& s, std::vector<BlockFinding>* findings, std::vector<BlockPassPoint>* points) {
   if (!s.track_allocated) return;
-  Track t(s, points);
+  Track t(s, findings, points);
   const int limit = s.last_cell - 2;
   for (int i = 1; i <= limit; ++i) {
     const uint8_t kind = t.kind(i);
@@ -158,7 +160,7 @@ void block_pass(Scenario& s, std::vector<BlockPassPoint>* points) {
     } else if (kind == kSlowdownStart) {
       windows_before_start(t, i);
       const int end = t.speed(i) < 110 ? points_along(t, i) : slowdown_end_after(t, i);
-      point_before_next_signal(t, end);
+      point_before_next_signal(t, i, end);
     }
   }
 }

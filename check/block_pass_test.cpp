@@ -47,7 +47,7 @@ TEST(BlockPassPointsTest, EachPointNamesTheSlowdownCellThatCalledForIt) {
   slowdown(kept, 100, 120, 60);
   Scenario plain = kept;
   std::vector<BlockPassPoint> points;
-  block_pass(kept, &points);
+  block_pass(kept, nullptr, &points);
   block_pass(plain);
   // Recording changes nothing in the track.
   ASSERT_EQ(kept.track.size(), plain.track.size());
