@@ -22,12 +22,17 @@ TEST(ViewCommand, WritesOnlyThePageWithCompilesExitStatus) {
   struct Case {
     const char* name;
     std::string service_rows;
+    std::vector<std::string> flags;
     int status;
+    bool warns;
   };
+  const std::string signal = "segnale,   9950,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n";
+  const std::string misspelt = "segnalle,   19950,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n";
   const Case cases[] = {
-      {"clean", "segnale,   9950,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n", 0},
-      {"a fault", "segnale,   9950,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n"
-                  "segnale,   9960,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n", 1},
+      {"clean", signal, {}, 0, false},
+      {"a fault", signal + "segnale,   9960,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n", {}, 1, false},
+      {"a warning", signal + misspelt, {}, 0, true},
+      {"a warning under -Werror", signal + misspelt, {"-Werror"}, 1, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -36,9 +41,13 @@ TEST(ViewCommand, WritesOnlyThePageWithCompilesExitStatus) {
     spit(s / "in" / "line.txt", testing::line_text(""));
     spit(s / "in" / "svc.txt", testing::service_text(c.service_rows));
     fs::create_directory(s / "compiled");
-    const Result compiled = s.run({"compile", "in/line.txt", "in/svc.txt", "--dir", "compiled"});
+    std::vector<std::string> compile = {"compile", "in/line.txt", "in/svc.txt", "--dir", "compiled"};
+    std::vector<std::string> view = {"view", "in/line.txt", "in/svc.txt", "--dir", "page"};
+    compile.insert(compile.end(), c.flags.begin(), c.flags.end());
+    view.insert(view.end(), c.flags.begin(), c.flags.end());
+    const Result compiled = s.run(compile);
     fs::create_directory(s / "page");
-    const Result viewed = s.run({"view", "in/line.txt", "in/svc.txt", "--dir", "page"});
+    const Result viewed = s.run(view);
     EXPECT_EQ(viewed.status, c.status) << viewed.err;
     EXPECT_EQ(viewed.status, compiled.status);
     EXPECT_EQ(viewed.err, compiled.err);  // the same diagnostics
@@ -46,6 +55,8 @@ TEST(ViewCommand, WritesOnlyThePageWithCompilesExitStatus) {
     const std::string page = slurp(s / "page" / kPage);
     EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
     EXPECT_NE(page.find("data-source=\"in/svc.txt:2\""), std::string::npos);
+    // A warning is drawn on the cell of the row before it that placed one.
+    EXPECT_EQ(page.find("data-kind=\"warning\" data-cell=\"200\"") != std::string::npos, c.warns);
   }
 }
 

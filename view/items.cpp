@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <map>
 
 #include "compiler/rounding.h"
@@ -297,6 +298,33 @@ std::vector<Slowdown> slowdowns(const Scenario& s) {
     int32_t e = i + 1;
     while (e < n - 1 && s.track[static_cast<size_t>(e)].kind != kSlowdownEnd) ++e;
     out.push_back({i, std::min(e, n - 1), s.track[static_cast<size_t>(i)].paramA});
+  }
+  return out;
+}
+
+std::vector<ViewWarning> place_warnings(const std::vector<Warning>& warnings, const Origins* origins) {
+  // file -> line -> the lowest cell that line placed.
+  std::map<std::string, std::map<int, int32_t>> placed;
+  if (origins != nullptr) {
+    for (size_t i = 0; i < origins->cells.size(); ++i) {
+      const SourcePlace& p = origins->cells[i];
+      if (p.known()) placed[p.file].emplace(p.line, static_cast<int32_t>(i));
+    }
+  }
+  std::vector<ViewWarning> out;
+  for (const Warning& w : warnings) {
+    ViewWarning v;
+    v.code = w.name;
+    v.message = as_utf8(w.message);
+    v.place.file = w.file;
+    v.place.line = w.line;
+    v.place.column = w.column;
+    auto file = placed.find(w.file);
+    if (file != placed.end() && !file->second.empty()) {
+      auto at = file->second.upper_bound(w.line);  // the first row after it
+      if (at != file->second.begin()) v.cell = std::prev(at)->second;
+    }
+    out.push_back(std::move(v));
   }
   return out;
 }

@@ -88,6 +88,12 @@ std::vector<Station> stations(const Scenario& s, const Origins* origins);
 // "hh:mm:ss" of seconds after midnight (any whole number of seconds).
 std::string clock_text(int64_t seconds);
 
+// The compiler's warnings, each on its row's cell: the lowest cell that row
+// placed a feature in; for a row that placed none (a gradient, a key that
+// matches nothing) the cell of the nearest row before it in the same file
+// that did, else cell 0.
+std::vector<ViewWarning> place_warnings(const std::vector<Warning>& warnings, const Origins* origins);
+
 // Every item, in the order both drawings hold them: the stations, the
 // tunnels, the cells' items by cell, the diagnostics, the warnings.
 Items collect_items(const ViewInput& in);

@@ -24,14 +24,16 @@
 #include <nlohmann/json.hpp>
 
 #include "compiler/origins.h"
+#include "compiler/warnings.h"
 #include "model/byte_sink.h"
 #include "model/diagnostic.h"
 #include "model/scenario.h"
 
 namespace compactor::view {
 
-// A warning about a source row: something that compiled but is probably not
-// what the author meant. Drawn as a "warning" item on its cell.
+// A warning about a source row (compiler/warnings.h): something that
+// compiled but is probably not what the author meant. Drawn as a "warning"
+// item on its cell (view/items.h, place_warnings).
 struct ViewWarning {
   std::string code;     // short name of the check
   std::string message;  // UTF-8
