@@ -200,6 +200,25 @@ def check_page(driver, page, counts, stations, name, shots=None):
     if not w1 < w0 * 0.9:
         fail("%s: the wheel did not zoom the plan (viewBox %s, then %s)" % (name, before, after))
 
+    # New parts keep the zoom and the focused item: the page's own parts again.
+    kept = driver.execute_script(
+        "var v = window.compactorView;"
+        "v.showProfileAround(20000, 8000);"
+        "var item = document.querySelector('svg#profile .item[data-kind=\"station\"]');"
+        "item.focus();"
+        "var before = JSON.stringify(v.state().profile);"
+        "v.apply({title: document.title,"
+        "  summary: document.getElementById('summary').innerHTML,"
+        "  plan: document.getElementById('plan').outerHTML,"
+        "  profile: document.getElementById('profile').outerHTML,"
+        "  tables: document.getElementById('tables').innerHTML,"
+        "  data: JSON.parse(document.getElementById('view-data').textContent)});"
+        "var now = document.activeElement;"
+        "return [before, JSON.stringify(v.state().profile), now && now.getAttribute('data-kind'),"
+        "  now && now.getAttribute('data-cell'), item.getAttribute('data-cell'), item.isConnected];")
+    if kept[0] != kept[1] or kept[2] != "station" or kept[3] != kept[4] or kept[5]:
+        fail("%s: apply() did not keep the zoom and the focus: %r" % (name, kept))
+
     if shots:
         ActionChains(driver).move_to_element(first).perform()
         driver.execute_script("window.compactorView.fitPlan();")
