@@ -35,15 +35,21 @@ const char* kind_word(FileKind k) {
 
 void print_out(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
+// Standard output for writers that hand over large chunks.
+class StdoutSink : public ByteSink {
+ public:
+  void write(const char* data, size_t size) override { std::fwrite(data, 1, size, stdout); }
+};
+
 void not_compiled(const std::string& file, FileKind kind, const std::string& what, size_t offset) {
   std::fprintf(stderr, "%s: not a compiled %s file: %s at byte %zu\n", file.c_str(), kind_word(kind),
                what.c_str(), offset);
 }
 
 // The file's bytes, or nothing after saying why they cannot be had.
-std::optional<std::string> read_compiled(const std::string& file, FileKind kind) {
+std::optional<FileBytes> read_compiled(const std::string& file, FileKind kind) {
   try {
-    return read_file(file);
+    return read_file_bytes(file);
   } catch (const FileError& e) {
     std::string why = e.reason();
     if (why == "is a directory") why = "a directory";
@@ -71,15 +77,16 @@ bool take(const std::string& file, FileKind kind, Decoded<T>&& d, std::optional<
 }
 
 std::optional<DecodedFile> load(const std::string& file, FileKind kind) {
-  const std::optional<std::string> bytes = read_compiled(file, kind);
-  if (!bytes) return std::nullopt;
+  const std::optional<FileBytes> file_bytes = read_compiled(file, kind);
+  if (!file_bytes) return std::nullopt;
+  const std::string_view bytes = file_bytes->view();
   DecodedFile f;
   f.kind = kind;
   bool ok = false;
   switch (kind) {
-    case FileKind::kTrack: ok = take(file, kind, decode_track_file(*bytes), f.track); break;
-    case FileKind::kTable: ok = take(file, kind, decode_table_file(*bytes), f.table); break;
-    case FileKind::kPath: ok = take(file, kind, decode_path_file(*bytes), f.path); break;
+    case FileKind::kTrack: ok = take(file, kind, decode_track_file(bytes), f.track); break;
+    case FileKind::kTable: ok = take(file, kind, decode_table_file(bytes), f.table); break;
+    case FileKind::kPath: ok = take(file, kind, decode_path_file(bytes), f.path); break;
   }
   if (!ok) return std::nullopt;
   return f;
@@ -128,16 +135,18 @@ int run_inspect(const InspectOptions& o) {
     if (d && d->track && track == nullptr) track = &*d->track;
   }
   bool first = true;
+  StdoutSink out;
   for (size_t i = 0; i < files.size(); ++i) {
     if (!decoded[i]) continue;
     const std::string& file = files[i].first;
     const DecodedFile& d = *decoded[i];
     if (o.json) {
       switch (d.kind) {
-        case FileKind::kTrack: print_out(dump_spaced(inspect::track_json(file, *d.track, o.all)) + "\n"); break;
-        case FileKind::kTable: print_out(dump_spaced(inspect::table_json(file, *d.table)) + "\n"); break;
-        case FileKind::kPath: print_out(inspect::path_json(file, *d.path, o.points) + "\n"); break;
+        case FileKind::kTrack: inspect::write_track_json(file, *d.track, o.all, out); break;
+        case FileKind::kTable: print_out(dump_spaced(inspect::table_json(file, *d.table))); break;
+        case FileKind::kPath: inspect::write_path_json(file, *d.path, o.points, out); break;
       }
+      print_out("\n");
       continue;
     }
     if (!first) print_out("\n");

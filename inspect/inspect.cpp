@@ -5,8 +5,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <thread>
 
 #include "documents/windows1252.h"
+#include "model/path_storage.h"
 
 namespace compactor::inspect {
 namespace {
@@ -106,24 +110,106 @@ int64_t last_valued(const Path& p) {
   return p.origin_set ? std::min<int64_t>(1, p.end) : -1;
 }
 
-// Appends the JSON of one point's coordinate.
-void append_value(std::string& out, const Path& p, const PathValues& v, int64_t i) {
-  switch (kind_of(p, i)) {
-    case PointKind::kEmpty: out += "null"; break;
-    case PointKind::kInteger: out += n(static_cast<int64_t>(v[static_cast<size_t>(i)])); break;
-    case PointKind::kReal: {
-      const double d = v[static_cast<size_t>(i)];
-      if (!std::isfinite(d)) {
-        out += "null";
-        break;
-      }
-      char buf[32];
-      const auto r = std::to_chars(buf, buf + sizeof buf, d);
-      out.append(buf, r.ptr);
-      break;
+// Collects JSON text in a buffer and hands it to the sink in large chunks.
+class JsonWriter {
+ public:
+  static constexpr size_t kChunk = size_t{1} << 18;
+  explicit JsonWriter(ByteSink& out) : out_(out), buffer_(new char[kChunk + kRoom]) {}
+  ~JsonWriter() { flush(); }
+
+  void text(std::string_view s) {
+    if (s.size() > kRoom) {
+      flush();
+      out_.write(s.data(), s.size());
+      return;
     }
+    std::memcpy(room(), s.data(), s.size());
+    used_ += s.size();
+  }
+  void integer(int64_t v) {
+    char* p = room();
+    used_ += static_cast<size_t>(std::to_chars(p, p + kRoom, v).ptr - p);
+  }
+  // A real as its shortest decimal; null when JSON cannot hold it.
+  void real(double v) {
+    if (!std::isfinite(v)) return text("null");
+    char* p = room();
+    used_ += static_cast<size_t>(std::to_chars(p, p + kRoom, v).ptr - p);
+  }
+  void flush() {
+    if (used_ > 0) out_.write(buffer_.get(), used_);
+    used_ = 0;
+  }
+
+ private:
+  static constexpr size_t kRoom = 64;  // the longest piece written at once
+  char* room() {
+    if (used_ >= kChunk) flush();
+    return buffer_.get() + used_;
+  }
+  ByteSink& out_;
+  std::unique_ptr<char[]> buffer_;
+  size_t used_ = 0;
+};
+
+std::string json_string(const std::string& s) {
+  return Json(s).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+// Writes the JSON of point i of one coordinate.
+void write_value(JsonWriter& w, const Path& p, const PathValues& v, int64_t i) {
+  switch (kind_of(p, i)) {
+    case PointKind::kEmpty: w.text("null"); break;
+    case PointKind::kInteger: w.integer(static_cast<int64_t>(v[static_cast<size_t>(i)])); break;
+    case PointKind::kReal: w.real(v[static_cast<size_t>(i)]); break;
   }
 }
+
+// Below this many points the path's JSON is written on one thread.
+constexpr int64_t kParallelPoints = 1 << 16;
+
+// The values of one coordinate as JSON, "v, v, ..., v", in storage of its own.
+class FormattedValues {
+ public:
+  // The longest value: a sign, 17 digits, a point, "e-308", and ", ".
+  static constexpr size_t kLongest = 32;
+
+  FormattedValues(const Path& p, const PathValues& v, int64_t first, int64_t last)
+      : p_(p), v_(v), first_(first), last_(last),
+        capacity_(static_cast<size_t>(last - first + 1) * kLongest),
+        data_(static_cast<char*>(allocate_path_storage(capacity_))) {}
+  ~FormattedValues() { free_path_storage(data_, capacity_); }
+  FormattedValues(const FormattedValues&) = delete;
+  FormattedValues& operator=(const FormattedValues&) = delete;
+
+  void format() {
+    char* q = data_;
+    char* const end = data_ + capacity_;
+    for (int64_t i = first_; i <= last_; ++i) {
+      if (i > first_) *q++ = ',', *q++ = ' ';
+      const size_t k = static_cast<size_t>(i);
+      switch (kind_of(p_, i)) {
+        case PointKind::kEmpty: std::memcpy(q, "null", 4), q += 4; break;
+        case PointKind::kInteger: q = std::to_chars(q, end, static_cast<int64_t>(v_[k])).ptr; break;
+        case PointKind::kReal:
+          if (std::isfinite(v_[k])) q = std::to_chars(q, end, v_[k]).ptr;
+          else std::memcpy(q, "null", 4), q += 4;
+          break;
+      }
+    }
+    size_ = static_cast<size_t>(q - data_);
+  }
+  const char* data() const { return data_; }
+  size_t size() const { return size_; }
+
+ private:
+  const Path& p_;
+  const PathValues& v_;
+  int64_t first_, last_;
+  size_t capacity_;
+  char* data_;
+  size_t size_ = 0;
+};
 
 }  // namespace
 
@@ -369,29 +455,39 @@ std::string points_text(const Path& p, PointRange range) {
   return out;
 }
 
-Json track_json(const std::string& file, const TrackCells& cells, bool all) {
-  Json out;
-  out["file"] = file;
-  out["type"] = "track";
-  out["last_cell"] = static_cast<int64_t>(cells.size()) - 1;
-  Json list = Json::array();
+void write_track_json(const std::string& file, const TrackCells& cells, bool all, ByteSink& out) {
+  JsonWriter w(out);
+  w.text("{\"file\": ");
+  w.text(json_string(file));
+  w.text(", \"type\": \"track\", \"last_cell\": ");
+  w.integer(static_cast<int64_t>(cells.size()) - 1);
+  w.text(", \"cells\": [");
+  bool first = true;
   for (size_t i : shown_cells(cells, all)) {
     const TrackCell& c = cells[i];
-    list.push_back(Json{{"cell", i},
-                        {"kind", c.kind},
-                        {"paramA", c.paramA},
-                        {"paramB", c.paramB},
-                        {"paramC", c.paramC},
-                        {"paramD", c.paramD},
-                        {"signalTime", c.signalTime},
-                        {"approach", c.approach},
-                        {"tunnel", c.tunnel},
-                        {"speedStep", c.speedStep},
-                        {"gradientCode", c.gradientCode},
-                        {"adhesion", c.adhesion}});
+    w.text(first ? "{\"cell\": " : ", {\"cell\": ");
+    first = false;
+    w.integer(static_cast<int64_t>(i));
+    const std::pair<std::string_view, int64_t> fields[] = {
+        {", \"kind\": ", c.kind},
+        {", \"paramA\": ", c.paramA},
+        {", \"paramB\": ", c.paramB},
+        {", \"paramC\": ", c.paramC},
+        {", \"paramD\": ", c.paramD},
+        {", \"signalTime\": ", c.signalTime},
+        {", \"approach\": ", c.approach},
+        {", \"tunnel\": ", c.tunnel},
+        {", \"speedStep\": ", c.speedStep},
+        {", \"gradientCode\": ", c.gradientCode},
+        {", \"adhesion\": ", c.adhesion},
+    };
+    for (const auto& [key, v] : fields) {
+      w.text(key);
+      w.integer(v);
+    }
+    w.text("}");
   }
-  out["cells"] = std::move(list);
-  return out;
+  w.text("]}");
 }
 
 Json table_json(const std::string& file, const Table& t) {
@@ -413,24 +509,41 @@ Json table_json(const std::string& file, const Table& t) {
   return out;
 }
 
-std::string path_json(const std::string& file, const Path& p, std::optional<PointRange> range) {
+void write_path_json(const std::string& file, const Path& p, std::optional<PointRange> range,
+                     ByteSink& out) {
   const int64_t points = int64_t{p.end} + 1;
   const int64_t first = range ? std::max<int64_t>(range->first, 0) : 0;
   const int64_t last = range ? std::min<int64_t>(range->last, points - 1) : points - 1;
-  std::string out = "{\"file\": " + Json(file).dump(-1, ' ', false, Json::error_handler_t::replace) +
-                    ", \"type\": \"path\", \"points\": " + n(points) + ", \"from\": " + n(first);
-  const int64_t count = std::max<int64_t>(last - first + 1, 0);
-  out.reserve(out.size() + static_cast<size_t>(count) * 2 * 24 + 32);
-  for (int c = 0; c < 2; ++c) {
-    const PathValues& v = c == 0 ? p.x : p.y;
-    out += c == 0 ? ", \"x\": [" : "], \"y\": [";
-    for (int64_t i = first; i <= last; ++i) {
-      if (i > first) out += ", ";
-      append_value(out, p, v, i);
+  std::string head = "{\"file\": " + json_string(file) + ", \"type\": \"path\", \"points\": " + n(points) +
+                     ", \"from\": " + n(first) + ", \"x\": [";
+  out.write(head.data(), head.size());
+  if (last - first + 1 < kParallelPoints) {
+    JsonWriter w(out);
+    for (int c = 0; c < 2; ++c) {
+      if (c == 1) w.text("], \"y\": [");
+      const PathValues& v = c == 0 ? p.x : p.y;
+      for (int64_t i = first; i <= last; ++i) {
+        if (i > first) w.text(", ");
+        write_value(w, p, v, i);
+      }
     }
+    w.text("]}");
+    return;
   }
-  out += "]}";
-  return out;
+  // Two million shortest reals cost far more than the rest: the y values are
+  // formatted on a second thread while this one formats the x values.
+  FormattedValues y(p, p.y, first, last);
+  std::thread y_thread([&y] { y.format(); });
+  {
+    FormattedValues x(p, p.x, first, last);
+    x.format();
+    out.write(x.data(), x.size());
+  }
+  y_thread.join();
+  static constexpr std::string_view kBetween = "], \"y\": [";
+  out.write(kBetween.data(), kBetween.size());
+  out.write(y.data(), y.size());
+  out.write("]}", 2);
 }
 
 }  // namespace compactor::inspect

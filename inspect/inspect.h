@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/byte_sink.h"
 #include "model/decoder.h"
 
 namespace compactor::inspect {
@@ -58,13 +59,14 @@ std::string path_text(const std::string& file, const Path& path);
 // The points of `range`, one line each, as the file holds them.
 std::string points_text(const Path& path, PointRange range);
 
-// The JSON objects.
-nlohmann::ordered_json track_json(const std::string& file, const TrackCells& cells, bool all);
+// The JSON objects, each on one line without a line end, spaced as
+// {"a": 1, "b": [2, 3]}. The track's and the path's are written straight into
+// the sink: the largest line has twenty thousand cells and two million reals.
+void write_track_json(const std::string& file, const TrackCells& cells, bool all, ByteSink& out);
 nlohmann::ordered_json table_json(const std::string& file, const Table& table);
-// The path's object as one line of JSON text with the points of `range`
-// (all of them by default): written directly, the largest path is two
-// million reals. Spaced as {"a": 1, "b": [2, 3]}.
-std::string path_json(const std::string& file, const Path& path, std::optional<PointRange> range);
+// With the points of `range` (all of them by default).
+void write_path_json(const std::string& file, const Path& path, std::optional<PointRange> range,
+                     ByteSink& out);
 
 // The shortest decimal that reads back to the same 64-bit value ("0.1",
 // "1e-07", "2"); "nan", "inf" or "-inf" for the others. In JSON, which cannot
