@@ -517,27 +517,28 @@ void write_path_json(const std::string& file, const Path& p, std::optional<Point
   std::string head = "{\"file\": " + json_string(file) + ", \"type\": \"path\", \"points\": " + n(points) +
                      ", \"from\": " + n(first) + ", \"x\": [";
   out.write(head.data(), head.size());
+  const auto write_values = [&](JsonWriter& w, const PathValues& v) {
+    for (int64_t i = first; i <= last; ++i) {
+      if (i > first) w.text(", ");
+      write_value(w, p, v, i);
+    }
+  };
   if (last - first + 1 < kParallelPoints) {
     JsonWriter w(out);
-    for (int c = 0; c < 2; ++c) {
-      if (c == 1) w.text("], \"y\": [");
-      const PathValues& v = c == 0 ? p.x : p.y;
-      for (int64_t i = first; i <= last; ++i) {
-        if (i > first) w.text(", ");
-        write_value(w, p, v, i);
-      }
-    }
+    write_values(w, p.x);
+    w.text("], \"y\": [");
+    write_values(w, p.y);
     w.text("]}");
     return;
   }
   // Two million shortest reals cost far more than the rest: the y values are
-  // formatted on a second thread while this one formats the x values.
+  // formatted on a second thread into storage of their own while this one
+  // writes the x values.
   FormattedValues y(p, p.y, first, last);
   std::thread y_thread([&y] { y.format(); });
   {
-    FormattedValues x(p, p.x, first, last);
-    x.format();
-    out.write(x.data(), x.size());
+    JsonWriter w(out);
+    write_values(w, p.x);
   }
   y_thread.join();
   static constexpr std::string_view kBetween = "], \"y\": [";

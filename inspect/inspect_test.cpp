@@ -198,6 +198,24 @@ TEST(InspectPath, PointsAndJsonHoldTheTagsAndTheShortestReals) {
   for (size_t i = 2; i < 6; ++i) EXPECT_EQ(parsed["x"][i].get<double>(), p.x[i]) << i;
 }
 
+// A long path's values are formatted on two threads: the same text.
+TEST(InspectPath, TheJsonOfALongPathIsWrittenTheSameWay) {
+  const Path p = turning_path(100000, 1000, 5000, 0.002);
+  std::string want = R"({"file": "p.dat", "type": "path", "points": 100001, "from": 0, "x": [)";
+  for (int c = 0; c < 2; ++c) {
+    const PathValues& v = c == 0 ? p.x : p.y;
+    if (c == 1) want += "], \"y\": [";
+    for (int32_t i = 0; i <= p.end; ++i) {
+      if (i > 0) want += ", ";
+      want += i < 2 ? std::to_string(static_cast<int>(v[static_cast<size_t>(i)]))
+              : i < p.next ? shortest(v[static_cast<size_t>(i)])
+                           : "null";
+    }
+  }
+  want += "]}";
+  EXPECT_EQ(path_json("p.dat", p, std::nullopt), want);
+}
+
 TEST(InspectShortest, RealsReadBackToTheSameBits) {
   for (double v : {0.1, 1.0 / 3, 1e-7, 123456.78901234567, -0.0, 5e-324, 1.7976931348623157e308}) {
     const std::string s = shortest(v);
