@@ -168,6 +168,12 @@ int run_inspect(const InspectOptions& o) {
 
 int run_diff(const DiffOptions& o) {
   std::error_code ec;
+  for (const std::string* side : {&o.a, &o.b}) {
+    if (!fs::exists(*side, ec)) {
+      std::fprintf(stderr, "compactor: %s: no such file or directory\n", side->c_str());
+      return kExitStopped;
+    }
+  }
   const bool dir_a = fs::is_directory(o.a, ec);
   const bool dir_b = fs::is_directory(o.b, ec);
   inspect::ScenarioFiles sides[2];

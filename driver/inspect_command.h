@@ -2,6 +2,7 @@
 // hold or how two scenarios differ. Each returns the process exit status:
 //   inspect: 0 every file read, 2 a file that cannot be read or decoded
 //   diff:    0 the same, 1 different, 2 a file that cannot be read or decoded
+//            (or A or B not there at all)
 //   both:    64 a usage error (a file whose kind its name does not tell)
 // A file that does not decode prints "FILE: not a compiled track file: WHAT
 // at byte N" (or table, path) on standard error. Part of driver/.

@@ -206,6 +206,10 @@ TEST_F(Inspect, DamagedAndForeignFilesSayWhereAndExit2) {
     EXPECT_EQ(r.err, c.err) << c.file;
     EXPECT_EQ(r.out, "") << c.file;
   }
+  // A side that is not there is trouble too.
+  const Result gone = s.run({"diff", "a", "nowhere"});
+  EXPECT_EQ(gone.status, 2);
+  EXPECT_EQ(gone.err, "compactor: nowhere: no such file or directory\n");
   // A damaged file on one side of a diff is trouble, not a difference.
   spit(s / "a" / kTrackFile, track.substr(0, 100));
   built_in("b");
