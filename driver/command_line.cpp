@@ -17,6 +17,8 @@ void add_export_command(CLI::App& app, Action& action);
 void add_compile_command(CLI::App& app, Action& action);
 void add_check_command(CLI::App& app, Action& action);
 void add_view_command(CLI::App& app, Action& action);
+void add_inspect_command(CLI::App& app, Action& action);
+void add_diff_command(CLI::App& app, Action& action);
 
 namespace {
 
@@ -26,6 +28,8 @@ constexpr CommandAdder kCommands[] = {
     add_compile_command,
     add_check_command,
     add_view_command,
+    add_inspect_command,
+    add_diff_command,
 };
 
 const CommandHelp kBuiltInHelp = {

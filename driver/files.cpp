@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -9,6 +10,7 @@
 #include <system_error>
 
 #include "driver/platform.h"
+#include "model/path_storage.h"
 
 namespace compactor {
 namespace fs = std::filesystem;
@@ -108,6 +110,55 @@ std::string read_file(const std::string& path) {
   std::fclose(f);
   if (failed) throw FileError(path, "cannot read: " + errno_text(err));
   return text;
+}
+
+FileBytes::~FileBytes() {
+  if (data_ != nullptr) free_path_storage(data_, capacity_);
+}
+
+FileBytes read_file_bytes(const std::string& path) {
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (ec || !fs::exists(st)) throw FileError(path, "no such file");
+  if (fs::is_directory(st)) throw FileError(path, "is a directory");
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) throw FileError(path, "cannot open: " + errno_text(errno));
+  std::setvbuf(f, nullptr, _IONBF, 0);
+  FileBytes out;
+  const auto fail = [&](const std::string& why) {
+    std::fclose(f);
+    return FileError(path, why);
+  };
+  const auto too_large = [&] {
+    return fail("larger than " + std::to_string(kLargestSource >> 20) + " MiB, too large for a compiled file");
+  };
+  // Sized to the file, with room to notice one that grows, or is a device.
+  const uintmax_t size = fs::file_size(path, ec);
+  if (!ec && size > kLargestSource) throw too_large();
+  size_t capacity = ec ? size_t{1} << 16 : static_cast<size_t>(size) + 1;
+  try {
+    for (;;) {
+      if (out.capacity_ < capacity) {
+        char* bigger = static_cast<char*>(allocate_path_storage(capacity));
+        if (out.size_ > 0) std::memcpy(bigger, out.data_, out.size_);
+        if (out.data_ != nullptr) free_path_storage(out.data_, out.capacity_);
+        out.data_ = bigger;
+        out.capacity_ = capacity;
+      }
+      const size_t n = std::fread(out.data_ + out.size_, 1, out.capacity_ - out.size_, f);
+      out.size_ += n;
+      if (out.size_ > kLargestSource) throw too_large();
+      if (out.size_ < out.capacity_) break;
+      capacity = std::min(out.capacity_ * 2, kLargestSource + 1);
+    }
+  } catch (const std::bad_alloc&) {
+    throw too_large();
+  }
+  const bool failed = std::ferror(f) != 0;
+  const int err = errno;
+  std::fclose(f);
+  if (failed) throw FileError(path, "cannot read: " + errno_text(err));
+  return out;
 }
 
 bool file_exists(const std::string& path) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "model/byte_sink.h"
 
@@ -34,6 +35,29 @@ inline constexpr size_t kLargestSource = size_t{256} << 20;
 
 // The whole content of a file of at most kLargestSource bytes.
 std::string read_file(const std::string& path);
+
+// The whole content of a file of at most kLargestSource bytes, held in the
+// storage of large arrays (model/path_storage.h): a compiled path file is
+// megabytes, and storage in 4 KiB pages costs a page fault for each.
+class FileBytes {
+ public:
+  FileBytes() = default;
+  FileBytes(FileBytes&& o) noexcept : data_(o.data_), size_(o.size_), capacity_(o.capacity_) {
+    o.data_ = nullptr, o.size_ = o.capacity_ = 0;
+  }
+  FileBytes& operator=(FileBytes&&) = delete;
+  FileBytes(const FileBytes&) = delete;
+  ~FileBytes();
+  std::string_view view() const { return {data_, size_}; }
+
+ private:
+  friend FileBytes read_file_bytes(const std::string& path);
+  char* data_ = nullptr;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
+};
+
+FileBytes read_file_bytes(const std::string& path);
 
 bool file_exists(const std::string& path);
 

@@ -106,16 +106,20 @@ void write_coordinate(const Path& path, const PathValues& values, int16_t second
 
 }  // namespace
 
-void write_path_file(const Scenario& s, ByteSink& out) {
+void write_path_file(const Scenario& s, ByteSink& out) { write_path_file(s.path, out); }
+void write_table_file(const Scenario& s, ByteSink& out) { write_table_file(s.table, out); }
+void write_track_file(const Scenario& s, ByteSink& out) { write_track_file(s.track, out); }
+
+void write_path_file(const Path& path, ByteSink& out) {
   ChunkWriter w(out);
-  write_coordinate(s.path, s.path.x, 0, w);
-  write_coordinate(s.path, s.path.y, 1, w);
+  write_coordinate(path, path.x, 0, w);
+  write_coordinate(path, path.y, 1, w);
   w.flush();
 }
 
-void write_table_file(const Scenario& s, ByteSink& out) {
+void write_table_file(const std::array<TableEntry, kTableSize>& table, ByteSink& out) {
   ChunkWriter w(out);
-  for (const TableEntry& e : s.table) {
+  for (const TableEntry& e : table) {
     char* p = w.reserve();
     p = put_u8(p, e.kind);
     p = put_i32(p, e.long1);
@@ -141,9 +145,9 @@ void write_table_file(const Scenario& s, ByteSink& out) {
   w.flush();
 }
 
-void write_track_file(const Scenario& s, ByteSink& out) {
+void write_track_file(const std::vector<TrackCell>& track, ByteSink& out) {
   ChunkWriter w(out);
-  for (const TrackCell& c : s.track) {
+  for (const TrackCell& c : track) {
     char* p = w.reserve();
     p = put_u8(p, c.kind);
     p = put_i16(p, c.paramA);

@@ -8,7 +8,9 @@
 // - track file: every cell as a 15-byte record.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <vector>
 
 #include "model/byte_sink.h"
 #include "model/scenario.h"
@@ -21,5 +23,10 @@ inline constexpr size_t kEntryFixedSize = 34;
 void write_path_file(const Scenario& s, ByteSink& out);
 void write_table_file(const Scenario& s, ByteSink& out);
 void write_track_file(const Scenario& s, ByteSink& out);
+
+// The same, from the one array of the model each file holds.
+void write_path_file(const Path& path, ByteSink& out);
+void write_table_file(const std::array<TableEntry, kTableSize>& table, ByteSink& out);
+void write_track_file(const std::vector<TrackCell>& track, ByteSink& out);
 
 }  // namespace compactor

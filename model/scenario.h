@@ -48,6 +48,8 @@ struct TrackCell {
   uint8_t speedStep = 0;
   uint8_t gradientCode = 0;
   uint8_t adhesion = 0;
+
+  friend bool operator==(const TrackCell&, const TrackCell&) = default;
 };
 
 // A cell is free for a new point feature when it is plain track or a tunnel marker.
@@ -70,6 +72,8 @@ struct TableEntry {
   uint8_t byte3 = 0;
   uint8_t byte4 = 0;
   int32_t long4 = 0;
+
+  friend bool operator==(const TableEntry&, const TableEntry&) = default;
 };
 
 inline constexpr int kTableSize = 87;
