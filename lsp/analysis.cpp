@@ -136,14 +136,14 @@ Analysis analyse(std::string line_uri, std::string line_text, std::string servic
 }
 
 std::string kilometre(const Scenario& s, int64_t metres) {
+  // Entries 81 to 83 stand in descending order of start; a position before
+  // every start counts from the first progressive.
   int64_t value = metres;
   for (int e = 81; e <= 83; ++e) {
     const TableEntry& p = s.table[static_cast<size_t>(e)];
     if (p.long1 == 0 && p.long2 == 0) continue;
-    if (p.long1 <= metres) {
-      value = int64_t{p.long2} + (metres - p.long1);
-      break;
-    }
+    value = int64_t{p.long2} + (metres - p.long1);
+    if (p.long1 <= metres) break;
   }
   const bool negative = value < 0;
   const int64_t m = negative ? -value : value;
@@ -264,8 +264,7 @@ json hover(const Analysis* a, const std::string& uri, std::string_view text, int
       if (!shape.columns[v].position) continue;
       const std::optional<int64_t> p = number(row->values[v].text);
       if (!p) continue;
-      md += "\n- `" + std::string(shape.columns[v].name) + "` " + std::to_string(*p) + " m, " +
-            kilometre(*s, *p) + ", in cell " + std::to_string(round_even(static_cast<double>(*p) / 50.0));
+      md += "\n- `" + std::string(shape.columns[v].name) + "` " + std::to_string(*p) + " m, " + kilometre(*s, *p);
     }
     md += "\n";
   }
