@@ -26,12 +26,12 @@ local compactor = dofile("$here/../editors/nvim/compactor.lua")
 compactor.setup({ cmd = { "$exe", "lsp" } })
 LUA
 cd "$dir"
-TERM=xterm-256color tmux new-session -d -s "$session" -x 118 -y 30 \
+TERM=xterm-256color tmux new-session -d -s "$session" -x 134 -y 30 \
   "HOME=$dir XDG_CONFIG_HOME=$dir XDG_DATA_HOME=$dir XDG_STATE_HOME=$dir nvim -u init.lua -i NONE +$line +'normal! zz' 'Lavena_Codrano2_ES 2718-.txt'"
 tmux set-option -t "$session" default-terminal tmux-256color >/dev/null 2>&1 || true
 sleep 4
 tmux capture-pane -t "$session" -p -e >"$dir/capture.txt"
 python3 "$here/ansi_html.py" "$dir/capture.txt" >"$dir/page.html"
-chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --window-size=1130,560 \
+chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --window-size=1240,560 \
   --screenshot="$here/lsp_nvim.png" "file://$dir/page.html" >/dev/null 2>&1
 echo "wrote $here/lsp_nvim.png"

@@ -133,6 +133,9 @@ const RowShape* shape_for_key(std::string_view key) {
 }
 
 std::optional<Row> parse_row(std::string_view line) {
+  // A carriage return inside a line is content; dropping the blanks after
+  // one would make it a line end.
+  if (line.find('\r') != std::string_view::npos) return std::nullopt;
   Row row;
   size_t pos = skip_blanks(line, 0);
   const size_t comma = line.find(',', pos);

@@ -8,7 +8,8 @@
 // end, and for the keys that end in a text (direction boards, stations) a
 // last text holding no comma. The clock row holds its three numbers apart by
 // blanks only. Anything else (comment fields, other spellings, missing or
-// extra values, rows that go on over the line end) is not a row here.
+// extra values, rows that go on over the line end, a carriage return inside
+// the line) is not a row here.
 #pragma once
 
 #include <optional>
