@@ -251,7 +251,7 @@ std::optional<Server::LineChoice> Server::line_for(const std::string& service_ur
       problem = "the line description " + *settings_.line + " cannot be read";
       return std::nullopt;
     }
-    return LineChoice{uri, std::move(*text)};
+    return LineChoice{uri, as_document_text(*text)};
   }
   const std::string folder = folder_of_uri(service_uri);
   std::vector<std::string> open;
@@ -272,7 +272,9 @@ std::optional<Server::LineChoice> Server::line_for(const std::string& service_ur
   }
   const std::vector<std::string> on_disk = lines_on_disk(folder);
   if (on_disk.size() == 1) {
-    if (std::optional<std::string> text = disk_.read(on_disk[0])) return LineChoice{path_to_uri(on_disk[0]), *text};
+    if (std::optional<std::string> text = disk_.read(on_disk[0])) {
+      return LineChoice{path_to_uri(on_disk[0]), as_document_text(*text)};
+    }
   }
   if (on_disk.empty()) {
     problem = "no line description (a source with \"lunghezza percorso\") in " + folder;

@@ -234,6 +234,8 @@ TEST(LspText, ColumnsAndUris) {
   EXPECT_EQ(uri_to_path("untitled:Untitled-1"), std::nullopt);
   EXPECT_EQ(path_to_uri("/tmp/a b/x-.txt"), "file:///tmp/a%20b/x-.txt");
   EXPECT_EQ(uri_to_path(path_to_uri("/t/%/é")), "/t/%/é");
+  EXPECT_EQ(as_document_text("CITT\xc0"), "CITT\xc3\x80");       // Windows-1252
+  EXPECT_EQ(as_document_text("CITT\xc3\x80"), "CITT\xc3\x80");  // UTF-8 as it is
 }
 
 TEST(LspInlayHints, TheKilometreOfEveryPosition) {
