@@ -1,6 +1,7 @@
 #include "lsp/server.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "lsp/text.h"
 
@@ -21,6 +22,14 @@ struct RpcError {
 
 json error_reply(const json& id, int code, const std::string& message) {
   return {{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}};
+}
+
+// A position's line or character: a whole number, held to the range of int.
+int whole(const json& j) {
+  if (!j.is_number_integer()) throw RpcError{kInvalidParams, "a line or character must be a whole number"};
+  const int64_t v = j.is_number_unsigned() ? static_cast<int64_t>(std::min<uint64_t>(j.get<uint64_t>(), INT32_MAX))
+                                           : j.get<int64_t>();
+  return static_cast<int>(std::clamp<int64_t>(v, 0, INT32_MAX));
 }
 
 bool valid_id(const json& id) { return id.is_string() || id.is_number_integer() || id.is_null(); }
@@ -46,8 +55,8 @@ void apply_change(std::string& text, const json& change) {
   }
   const json& r = change.at("range");
   auto offset = [&](const json& pos) {
-    const int line = pos.at("line").get<int>();
-    const int character = pos.at("character").get<int>();
+    const int line = whole(pos.at("line"));
+    const int character = whole(pos.at("character"));
     size_t start = 0;
     for (int n = 0; n < line; ++n) {
       const size_t nl = text.find('\n', start);
@@ -138,19 +147,23 @@ json Server::request(const std::string& method, const json& params) {
     return nullptr;
   }
   if (method == "textDocument/hover") {
-    const Document* doc = document(params);
-    if (doc == nullptr) return nullptr;
     const std::string& uri = params.at("textDocument").at("uri").get_ref<const std::string&>();
     const json& pos = params.at("position");
-    return hover(analysis_of(uri), uri, doc->text, pos.at("line").get<int>(), pos.at("character").get<int>());
+    const int line = whole(pos.at("line"));
+    const int character = whole(pos.at("character"));
+    const Document* doc = document(params);
+    if (doc == nullptr) return nullptr;
+    return hover(analysis_of(uri), uri, doc->text, line, character);
   }
   if (method == "textDocument/inlayHint") {
-    const Document* doc = document(params);
     const std::string& uri = params.at("textDocument").at("uri").get_ref<const std::string&>();
+    const json& r = params.at("range");
+    const int first = whole(r.at("start").at("line"));
+    const int last = whole(r.at("end").at("line"));
+    const Document* doc = document(params);
     const Analysis* a = analysis_of(uri);
     if (doc == nullptr || a == nullptr) return json::array();
-    const json& r = params.at("range");
-    return inlay_hints(*a, doc->text, r.at("start").at("line").get<int>(), r.at("end").at("line").get<int>());
+    return inlay_hints(*a, doc->text, first, last);
   }
   if (method == "textDocument/documentSymbol") {
     const Document* doc = document(params);
@@ -177,7 +190,8 @@ void Server::notification(const std::string& method, const json& params) {
   if (method == "initialized" || method.rfind("$/", 0) == 0) return;
   if (method == "textDocument/didOpen") {
     const json& td = params.at("textDocument");
-    documents_[td.at("uri").get<std::string>()] = Document{td.at("text").get<std::string>(), td.value("version", 0)};
+    const int version = td.contains("version") && td["version"].is_number_integer() ? whole(td["version"]) : 0;
+    documents_[td.at("uri").get<std::string>()] = Document{td.at("text").get<std::string>(), version};
     disk_lines_.clear();
     refresh();
   } else if (method == "textDocument/didChange") {
@@ -185,7 +199,7 @@ void Server::notification(const std::string& method, const json& params) {
     auto it = documents_.find(td.at("uri").get<std::string>());
     if (it == documents_.end()) return;
     for (const json& change : params.at("contentChanges")) apply_change(it->second.text, change);
-    it->second.version = td.value("version", it->second.version);
+    if (td.contains("version") && td["version"].is_number_integer()) it->second.version = whole(td["version"]);
     refresh();
   } else if (method == "textDocument/didSave") {
     disk_lines_.clear();

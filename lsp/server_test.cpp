@@ -188,6 +188,7 @@ TEST(LspProtocol, ErrorRepliesNeverEndTheServer) {
       {R"({"jsonrpc":"2.0","id":7,"method":"no/such/method","params":{}})", -32601},
       {R"({"jsonrpc":"2.0","id":8,"method":"textDocument/hover","params":{"textDocument":{}}})", -32602},
       {R"({"jsonrpc":"2.0","id":9,"method":"textDocument/formatting","params":3})", -32602},
+      {R"({"jsonrpc":"2.0","id":10,"method":"textDocument/inlayHint","params":{"textDocument":{"uri":"file:///x"},"range":{"start":{"line":1e300},"end":{"line":2}}}})", -32602},
   };
   for (const Case& c : after) {
     const std::vector<json> out = server.handle_body(c.body);
