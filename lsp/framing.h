@@ -1,7 +1,7 @@
 // The language server's framing: each message is a header block
 // ("Content-Length: N", other header fields allowed, CR LF after each line
 // and an empty line) followed by N bytes of JSON. Pure functions; the stdio
-// loop (lsp/stdio.h) reads and writes through them.
+// loop (lsp/stdio.h) reads and writes through them. Depends on nothing else.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,6 @@
 // Documents as the language server sees them: lines, positions in UTF-16 code
 // units as the protocol counts them, and file URIs. Pure functions.
+// Depends on format/ (the lines) and documents/ (the Windows-1252 table).
 #pragma once
 
 #include <optional>

@@ -4,6 +4,10 @@ every method it serves, malformed input included, and times the diagnostics
 that follow each change.
 
     tests/lsp/lsp_client.py COMPACTOR [--latency-runs N] [--latency-json FILE]
+                            [--latency-limit MS]
+
+With --latency-limit the median latency must stay within MS milliseconds
+(the suite asks for 30 ms, except in the sanitizer build).
 """
 import json
 import os
@@ -129,6 +133,7 @@ def main():
     exe = sys.argv[1]
     runs = 30
     latency_json = None
+    latency_limit = None
     args = sys.argv[2:]
     while args:
         a = args.pop(0)
@@ -136,6 +141,8 @@ def main():
             runs = int(args.pop(0))
         elif a == "--latency-json":
             latency_json = args.pop(0)
+        elif a == "--latency-limit":
+            latency_limit = float(args.pop(0))
     tmp = tempfile.mkdtemp(prefix="compactor_lsp_")
     try:
         subprocess.run([exe, "export", "--dir", tmp], check=True, stdout=subprocess.DEVNULL)
@@ -299,7 +306,8 @@ def main():
         if latency_json:
             with open(latency_json, "w") as f:
                 json.dump({"runs": runs, "median_ms": median, "p90_ms": p90, "max_ms": worst}, f)
-        check(median <= 30.0, "median latency %.2f ms within 30 ms" % median)
+        if latency_limit is not None:
+            check(median <= latency_limit, "median latency %.2f ms within %g ms" % (median, latency_limit))
 
         # Shutdown and exit.
         c.drop_pending()
