@@ -172,7 +172,14 @@ json Server::request(const std::string& method, const json& params) {
   if (method == "textDocument/completion") {
     const Document* doc = document(params);
     if (doc == nullptr) return json::array();
-    return {{"isIncomplete", false}, {"items", completion_items(source_kind(doc->text))}};
+    // A source not yet begun gets the keys of both kinds.
+    std::string lower = doc->text;
+    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    json items = completion_items(source_kind(doc->text));
+    if (lower.find("[generale]") == std::string::npos) {
+      for (json& item : completion_items(format::SourceKind::kLine)) items.push_back(std::move(item));
+    }
+    return {{"isIncomplete", false}, {"items", std::move(items)}};
   }
   if (method == "textDocument/formatting") {
     const Document* doc = document(params);
