@@ -341,7 +341,18 @@ json hover(const Analysis* a, const std::string& uri, std::string_view text, int
       }
     }
   }
-  if (!placed_md.empty()) md += "\nPlaced in the compiled model:" + placed_md + "\n";
+  if (!placed_md.empty()) {
+    md += "\nPlaced in the compiled model:" + placed_md + "\n";
+  } else if (!shape.general && shape.key != "velocita" && shape.key != "pendenza" && shape.key != "aderenza" &&
+             shape.key != "curva") {
+    md += "\nNothing placed in the compiled model";
+    if (!s->diagnostics.empty()) {
+      const Diagnostic& stop = s->diagnostics.front();
+      md += ": the compile stopped at E" + std::to_string(stop.code) +
+            (stop.line > 0 ? " on line " + std::to_string(stop.line) : std::string());
+    }
+    md += "\n";
+  }
   return {{"contents", {{"kind", "markdown"}, {"value", md}}},
           {"range", line_range(lines, line, row->key.begin, row->values.empty() ? row->key.end : row->values.back().end)}};
 }

@@ -186,6 +186,11 @@ def main():
             check(rng["start"]["line"] == fault_line and rng["start"]["character"] == 11
                   and rng["end"]["character"] == 16, "the range is the position field: %s" % rng)
 
+        r = c.call("textDocument/hover", {"textDocument": {"uri": service_uri}, "position": {"line": fault_line, "character": 2}})
+        text = r["result"]["contents"]["value"] if r.get("result") else ""
+        check("Nothing placed in the compiled model: the compile stopped at E16 on line %d" % (fault_line + 1) in text,
+              "hover on the faulty row says the compile stopped there: %r" % text)
+
         # The fault taken out again: cleared.
         c.notify("textDocument/didChange", {"textDocument": {"uri": service_uri, "version": 2},
                                             "contentChanges": [{"text": service}]})
