@@ -102,6 +102,25 @@ std::string cell_text(const Scenario& s, int64_t i) {
   return out;
 }
 
+// The byte range of the field that starts at byte `from`: a number to its
+// last digit, any other field to the next comma or the line end, trailing
+// blanks dropped.
+std::pair<size_t, size_t> field_at(std::string_view line, size_t from) {
+  from = std::min(from, line.size());
+  size_t to = from;
+  size_t p = from;
+  if (p < line.size() && (line[p] == '+' || line[p] == '-')) ++p;
+  if (p < line.size() && line[p] >= '0' && line[p] <= '9') {
+    while (p < line.size() && line[p] >= '0' && line[p] <= '9') ++p;
+    to = p;
+  } else {
+    while (to < line.size() && line[to] != ',') ++to;
+    while (to > from && (line[to - 1] == ' ' || line[to - 1] == '\t')) --to;
+  }
+  if (to == from) to = std::min(line.size(), from + 1);
+  return {from, to};
+}
+
 }  // namespace
 
 format::SourceKind source_kind(std::string_view text) {
@@ -121,7 +140,8 @@ format::SourceKind source_kind(std::string_view text) {
 }
 
 Analysis analyse(std::string line_uri, std::string line_text, std::string service_uri,
-                 std::string service_text, const Names& names, bool keep_path) {
+                 std::string service_text, const Names& names, bool keep_path,
+                 const WarningFlags& flags) {
   Analysis a;
   a.line_uri = std::move(line_uri);
   a.line_text = std::move(line_text);
@@ -131,7 +151,11 @@ Analysis analyse(std::string line_uri, std::string line_text, std::string servic
   sources.line = SourceText{a.line_uri, a.line_text};
   sources.service = SourceText{a.service_uri.empty() ? std::string("(no service description)") : a.service_uri,
                                a.service_text};
-  a.run = compile_scenario(keep_path ? 1 : 0, names, sources, &a.origins);
+  WarningSink sink;
+  sink.enabled = flags.enabled;
+  a.run = compile_scenario(keep_path ? 1 : 0, names, sources, &a.origins, &sink);
+  a.warnings = std::move(sink.list);
+  a.werror = flags.werror;
   return a;
 }
 
@@ -165,67 +189,98 @@ std::map<std::string, std::vector<json>> diagnostics(const Analysis& a) {
   const Scenario& s = a.run.scenario;
   const std::vector<std::string_view> line_lines = text_lines(a.line_text);
   const std::vector<std::string_view> service_lines = text_lines(a.service_text);
+  auto known_uri = [&](const std::string& uri) { return uri == a.line_uri || uri == a.service_uri; };
   auto lines_of = [&](const std::string& uri) -> const std::vector<std::string_view>& {
     return uri == a.line_uri ? line_lines : service_lines;
+  };
+  // The range at a 1-based line and 1-based byte column (0: the row's first field).
+  auto range_at = [&](const std::string& uri, int line1, int column1) {
+    const std::vector<std::string_view>& lines = lines_of(uri);
+    const int n = line1 - 1;
+    if (n < 0 || static_cast<size_t>(n) >= lines.size()) return range(std::max(n, 0), 0, 0);
+    const std::string_view text = lines[static_cast<size_t>(n)];
+    size_t from = 0;
+    if (column1 > 0) {
+      from = static_cast<size_t>(column1 - 1);
+    } else {
+      while (from < text.size() && (text[from] == ' ' || text[from] == '\t')) ++from;
+    }
+    const auto [f, t] = field_at(text, from);
+    return line_range(lines, n, f, t);
+  };
+  // Notes with a place become related information; the others join the message.
+  auto with_notes = [&](json d, const std::vector<Note>& notes) {
+    json related = json::array();
+    std::string message = d["message"];
+    for (const Note& note : notes) {
+      if (note.line > 0 && known_uri(note.file)) {
+        related.push_back({{"location", {{"uri", note.file}, {"range", range_at(note.file, note.line, note.column)}}},
+                           {"message", note.message}});
+      } else {
+        message += "\nnote: " + note.message;
+      }
+    }
+    d["message"] = message;
+    if (!related.empty()) d["relatedInformation"] = std::move(related);
+    return d;
   };
 
   for (const Diagnostic& d : s.diagnostics) {
     std::string uri = d.file;
-    int line = d.line - 1;  // -1: no row
+    int line = d.line;  // 1-based; 0: no row
+    int column = line > 0 ? d.column : 0;
     if (uri.empty()) {
-      // The block pass: on the slowdown's row.
+      // The block pass: on the row of its slowdown, which its first note names.
       uri = a.line_uri;
-      if (d.position) {
+      line = 0;
+      for (const Note& note : d.notes) {
+        if (note.line > 0 && known_uri(note.file)) {
+          uri = note.file;
+          line = note.line;
+          column = 0;
+          break;
+        }
+      }
+      if (line == 0 && d.position) {
         if (std::optional<SourcePlace> place = slowdown_near(a, *d.position / 50)) {
           uri = place->file;
-          line = place->line - 1;
+          line = place->line;
         }
       }
     }
-    if (uri != a.line_uri && uri != a.service_uri) continue;
+    if (!known_uri(uri)) continue;
     const std::vector<std::string_view>& lines = lines_of(uri);
-    if (line < 0 && d.code == 2) {
+    if (line == 0 && d.code == 2) {
       // A progressive off the 50 m grid: its row.
-      for (size_t n = 0; n < lines.size(); ++n) {
+      for (size_t n = 0; n < lines.size() && line == 0; ++n) {
         std::optional<format::Row> row = format::parse_row(lines[n]);
         if (!row || row->shape->key.substr(0, 11) != "progressiva") continue;
-        for (size_t v = 0; v < 2; ++v) {
+        for (size_t v = 0; v < 2 && line == 0; ++v) {
           std::optional<int64_t> value = number(row->values[v].text);
-          if (value && *value % 50 != 0 && line < 0) line = static_cast<int>(n);
-        }
-      }
-    }
-    json r = range(0, 0, 0);
-    if (line >= 0 && static_cast<size_t>(line) < lines.size()) {
-      const std::string_view text = lines[static_cast<size_t>(line)];
-      size_t from = 0;
-      while (from < text.size() && (text[from] == ' ' || text[from] == '\t')) ++from;
-      size_t to = text.size();
-      if (std::optional<format::Row> row = format::parse_row(text)) {
-        from = row->key.begin;
-        to = row->key.end;
-        const std::vector<format::Column>& columns = row->shape->columns;
-        bool found = false;
-        for (size_t v = 0; v < columns.size() && !found; ++v) {
-          if (!columns[v].position) continue;
-          std::optional<int64_t> value = number(row->values[v].text);
-          if (!d.position || (value && *value == *d.position)) {
-            from = row->values[v].begin;
-            to = row->values[v].end;
-            found = d.position.has_value();
+          if (value && *value % 50 != 0) {
+            line = static_cast<int>(n) + 1;
+            column = static_cast<int>(row->values[v].begin) + 1;
           }
-          if (!d.position) break;
         }
       }
-      r = line_range(lines, line, from, to);
     }
     std::string message = d.message;
     if (d.position) message += " (at " + std::to_string(*d.position) + " m, " + kilometre(s, *d.position) + ")";
-    out[uri].push_back({{"range", r},
-                        {"severity", 1},
-                        {"code", "E" + std::to_string(d.code)},
-                        {"source", "compactor"},
-                        {"message", message}});
+    out[uri].push_back(with_notes({{"range", line > 0 ? range_at(uri, line, column) : range(0, 0, 0)},
+                                   {"severity", 1},
+                                   {"code", "E" + std::to_string(d.code)},
+                                   {"source", "compactor"},
+                                   {"message", message}},
+                                  d.notes));
+  }
+  for (const Warning& w : a.warnings) {
+    const std::string uri = known_uri(w.file) ? w.file : a.line_uri;
+    out[uri].push_back(with_notes({{"range", w.line > 0 && known_uri(w.file) ? range_at(uri, w.line, w.column) : range(0, 0, 0)},
+                                   {"severity", a.werror ? 1 : 2},
+                                   {"code", "-W" + w.name},
+                                   {"source", "compactor"},
+                                   {"message", w.message}},
+                                  w.notes));
   }
   if (a.run.fatal_number) {
     out[a.line_uri].push_back({{"range", range(0, 0, 0)},

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "compiler/origins.h"
+#include "compiler/warnings.h"
 #include "format/row_layout.h"
 #include "pipeline/compile.h"
 
@@ -32,19 +33,25 @@ struct Analysis {
   std::string service_text;
   CompiledScenario run;
   Origins origins;
+  std::vector<Warning> warnings;
+  bool werror = false;  // warnings shown as errors
 };
 
-// Compiles the pair in memory, the sources named by their URIs. Without a
-// service description the line description compiles with an empty one.
+// Compiles the pair in memory, the sources named by their URIs, with the
+// warnings `flags` turns on. Without a service description the line
+// description compiles with an empty one.
 Analysis analyse(std::string line_uri, std::string line_text, std::string service_uri,
-                 std::string service_text, const Names& names, bool keep_path);
+                 std::string service_text, const Names& names, bool keep_path,
+                 const WarningFlags& flags = WarningFlags{});
 
 // The kilometre of a position by the ordered progressives (entries 81 to 83)
 // of the compiled table: "km 208+500".
 std::string kilometre(const Scenario& s, int64_t metres);
 
-// Protocol Diagnostic objects by document URI: every fault with its range at
-// its field, code "E<n>", source "compactor". The block pass's faults go on
+// Protocol Diagnostic objects by document URI: every fault (code "E<n>",
+// an error) and every warning (code "-W<name>", a warning, or an error under
+// -Werror), source "compactor", with its range at the field its caret points
+// at and its notes as related information. The block pass's faults go on
 // the row of the slowdown they concern.
 std::map<std::string, std::vector<json>> diagnostics(const Analysis& a);
 

@@ -239,6 +239,15 @@ void Server::apply_settings(const json& options) {
   if (options.contains("scenario") && options["scenario"].is_string()) settings_.names.scenario = options["scenario"];
   if (options.contains("train") && options["train"].is_string()) settings_.names.train = options["train"];
   if (options.contains("keepPath") && options["keepPath"].is_boolean()) settings_.keep_path = options["keepPath"];
+  if (options.contains("warnings") && options["warnings"].is_array()) {
+    std::vector<std::string> values;
+    for (const json& v : options["warnings"]) {
+      if (v.is_string()) values.push_back(v);
+    }
+    WarningFlags flags;
+    // An unknown name leaves the warnings as they were.
+    if (!apply_warning_flags(values, flags)) settings_.warnings = flags;
+  }
 }
 
 const Server::Document* Server::document(const json& params) const {
@@ -319,11 +328,12 @@ void Server::refresh() {
       continue;
     }
     paired_lines.insert(line->uri);
-    analyses_.emplace(uri, analyse(line->uri, line->text, uri, doc.text, settings_.names, settings_.keep_path));
+    analyses_.emplace(uri, analyse(line->uri, line->text, uri, doc.text, settings_.names, settings_.keep_path,
+                                     settings_.warnings));
   }
   for (const auto& [uri, doc] : documents_) {
     if (source_kind(doc.text) != format::SourceKind::kLine || paired_lines.count(uri)) continue;
-    analyses_.emplace(uri, analyse(uri, doc.text, "", "", settings_.names, settings_.keep_path));
+    analyses_.emplace(uri, analyse(uri, doc.text, "", "", settings_.names, settings_.keep_path, settings_.warnings));
   }
 
   // Every document's diagnostics, each once.

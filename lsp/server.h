@@ -40,6 +40,8 @@ struct Settings {
   std::optional<std::string> line;  // the line description to pair with, a path or file URI
   Names names;
   bool keep_path = true;
+  // As the -W flags give them: "all", "no-unknown-key", "error", ...
+  WarningFlags warnings;
 };
 
 class Server {

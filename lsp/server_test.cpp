@@ -155,7 +155,12 @@ TEST(LspDiagnostics, TheBlockPassFaultGoesOnTheSlowdownsRow) {
   }
   bool on_slowdown = false;
   for (const json& d : list) {
-    if (d["code"] == "E12") on_slowdown = d["range"]["start"]["line"] == slow_line;
+    if (d["code"] == "E12") {
+      on_slowdown = d["range"]["start"]["line"] == slow_line;
+      // Its notes: the slowdown's row, as related information.
+      ASSERT_TRUE(d.contains("relatedInformation")) << d.dump();
+      EXPECT_EQ(d["relatedInformation"][0]["location"]["range"]["start"]["line"], slow_line);
+    }
   }
   EXPECT_TRUE(on_slowdown) << list.dump();
 }

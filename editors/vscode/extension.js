@@ -6,7 +6,7 @@ let client;
 
 function settings() {
   const c = vscode.workspace.getConfiguration("compactor");
-  return { line: c.get("line"), scenario: c.get("scenario"), train: c.get("train"), keepPath: c.get("keepPath") };
+  return { line: c.get("line"), scenario: c.get("scenario"), train: c.get("train"), keepPath: c.get("keepPath"), warnings: c.get("warnings") };
 }
 
 async function activate(context) {

@@ -130,6 +130,10 @@ def check(ok, what):
         print("ok:", what)
 
 
+def errors(diagnostics):
+    return [d for d in diagnostics if d["code"].startswith("E")]
+
+
 def line_of(text, needle):
     for n, l in enumerate(text.split("\r\n")):
         if needle in l:
@@ -201,21 +205,29 @@ def main():
         bad_line = line.replace(ind + "\r\n", ind + "\r\n" + ind.replace("19150", "19160") + "\r\n")
         with open(line_path, "w", newline="") as f:
             f.write(bad_line)
+        c.sync()
         c.notify("textDocument/didSave", {"textDocument": {"uri": service_uri}})
-        ld = c.diagnostics(line_uri)
+        ld = errors(c.diagnostics(line_uri))
         check(len(ld) == 1 and ld[0]["code"] == "E21" and ld[0]["range"]["start"]["line"] == line_of(bad_line, "19160"),
               "a line-description fault is published on that file: %s" % ld)
+        check(bool(ld) and ld[0].get("relatedInformation", [{}])[0].get("location", {}).get("range", {}).get("start", {}).get("line")
+              == line_of(bad_line, ind), "its note names the row that holds the cell, as related information")
         with open(line_path, "w", newline="") as f:
             f.write(line)
+        c.sync()
         c.notify("textDocument/didChange", {"textDocument": {"uri": service_uri, "version": 3},
                                             "contentChanges": [{"text": service}]})
-        check(c.diagnostics(line_uri) == [], "the line description mended on disk is cleared on the next change")
+        ld = c.diagnostics(line_uri)
+        check(errors(ld) == [], "the line description mended on disk is cleared on the next change")
+        # The built-in board at 212400 reads 323+402 where the progressives give 323+400.
+        check([(d["code"], d["severity"], d["range"]["start"]["line"]) for d in ld]
+              == [("-Wboard-km", 2, line_of(line, "212400"))], "its warning stays, a warning: %s" % ld)
 
         # Open the line description too: it now pairs from the editor.
         c.sync()
         c.notify("textDocument/didOpen", {"textDocument": {"uri": line_uri, "languageId": "compactor",
                                                            "version": 1, "text": line}})
-        check(c.diagnostics(line_uri) == [], "the open line description compiles clean")
+        check(errors(c.diagnostics(line_uri)) == [], "the open line description compiles without a fault")
 
         # Hover on the signal at 17230.
         n = line_of(service, sig)
