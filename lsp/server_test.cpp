@@ -257,3 +257,35 @@ TEST(LspInlayHints, TheKilometreOfEveryPosition) {
 
 }  // namespace
 }  // namespace compactor::lsp
+
+namespace compactor::lsp {
+namespace {
+
+// The built-in board at 212400 reads 323+402 where the progressives give
+// 323+400: a warning, an error under -Werror, gone when turned off.
+TEST(LspWarnings, TheSettingsTurnWarningsOnOffOrIntoErrors) {
+  struct Case {
+    json warnings;
+    std::optional<int> severity;  // none: no warning
+  };
+  const Case cases[] = {
+      {json::array(), 2},
+      {json::array({"error"}), 1},
+      {json::array({"no-board-km"}), std::nullopt},
+      {json::array({"no-such-warning"}), 2},  // refused: the warnings stay as they were
+  };
+  for (const Case& c : cases) {
+    Session s;
+    s.send(notice("workspace/didChangeConfiguration", {{"settings", {{"compactor", {{"warnings", c.warnings}}}}}}));
+    auto out = published(s.send(open("file:///d/l_linea.txt", kLine)));
+    const json& list = out["file:///d/l_linea.txt"];
+    std::optional<int> severity;
+    for (const json& d : list) {
+      if (d["code"] == "-Wboard-km") severity = d["severity"].get<int>();
+    }
+    EXPECT_EQ(severity, c.severity) << c.warnings.dump() << list.dump();
+  }
+}
+
+}  // namespace
+}  // namespace compactor::lsp
