@@ -16,6 +16,7 @@ namespace compactor {
 void add_export_command(CLI::App& app, Action& action);
 void add_compile_command(CLI::App& app, Action& action);
 void add_check_command(CLI::App& app, Action& action);
+void add_view_command(CLI::App& app, Action& action);
 void add_fmt_command(CLI::App& app, Action& action);
 void add_lsp_command(CLI::App& app, Action& action);
 
@@ -26,6 +27,7 @@ constexpr CommandAdder kCommands[] = {
     add_export_command,
     add_compile_command,
     add_check_command,
+    add_view_command,
     add_fmt_command,
     add_lsp_command,
 };
