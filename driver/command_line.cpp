@@ -19,6 +19,8 @@ void add_check_command(CLI::App& app, Action& action);
 void add_view_command(CLI::App& app, Action& action);
 void add_inspect_command(CLI::App& app, Action& action);
 void add_diff_command(CLI::App& app, Action& action);
+void add_fmt_command(CLI::App& app, Action& action);
+void add_lsp_command(CLI::App& app, Action& action);
 
 namespace {
 
@@ -30,6 +32,8 @@ constexpr CommandAdder kCommands[] = {
     add_view_command,
     add_inspect_command,
     add_diff_command,
+    add_fmt_command,
+    add_lsp_command,
 };
 
 const CommandHelp kBuiltInHelp = {
