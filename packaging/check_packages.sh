@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The release packages, used as a user would:
-#   - the Debian package passes lintian with no error;
+#   - the Debian package passes lintian with no error, and apt would install
+#     it here (its dependencies are there; simulated, nothing is installed);
 #   - unpacked into a scratch root (dpkg-deb -x), its program prints its
 #     version, does the built-in run, and its manual page renders with no
 #     warning from man;
@@ -37,6 +38,9 @@ listing() { (cd "$1" && find . -maxdepth 1 -type f ! -name '*.exe' -print0 | sor
 # --- the Debian package --------------------------------------------------
 echo "lintian $(basename "$deb")"
 lintian --fail-on error "$deb" || fail "lintian found errors in $deb"
+
+apt-get install --simulate "$deb" >"$tmp/apt.log" 2>&1 || { cat "$tmp/apt.log"; fail "apt-get install --simulate $deb"; }
+grep -q '^Inst compactor ' "$tmp/apt.log" || { cat "$tmp/apt.log"; fail "apt would not install compactor from $deb"; }
 
 version=$(dpkg-deb -f "$deb" Version)
 upstream=${version%-*}
