@@ -15,6 +15,7 @@ namespace compactor {
 // Every command of the program, in the order `compactor help` lists them.
 void add_export_command(CLI::App& app, Action& action);
 void add_compile_command(CLI::App& app, Action& action);
+void add_check_command(CLI::App& app, Action& action);
 
 namespace {
 
@@ -22,6 +23,7 @@ using CommandAdder = void (*)(CLI::App& app, Action& action);
 constexpr CommandAdder kCommands[] = {
     add_export_command,
     add_compile_command,
+    add_check_command,
 };
 
 const CommandHelp kBuiltInHelp = {
@@ -110,6 +112,7 @@ const char* version() { return COMPACTOR_VERSION; }
 
 CLI::App* add_command(CLI::App& app, const std::string& name, const CommandHelp& help) {
   CLI::App* command = app.add_subcommand(name, help.description);
+  command->group("Commands");
   if (auto f = formatter_of(app)) f->describe(command, help);
   return command;
 }

@@ -72,13 +72,14 @@ class PathFileFollower {
 }  // namespace
 
 CompileRun memorizza_percorso(int32_t j, const Names& names, const Sources& sources,
-                              const std::string& dir, const SourceCleanup& cleanup) {
+                              const std::string& dir, const SourceCleanup& cleanup,
+                              WarningSink* warnings) {
   std::optional<PathFileFollower> follower;
   if (j != 0) follower.emplace(platform::join(dir, file_names::path_file(names)));
   CompiledScenario compiled;
   {
     const PathWatch::Scope scope(follower ? follower->watch() : nullptr);
-    compiled = compile_scenario(j, names, sources);
+    compiled = compile_scenario(j, names, sources, nullptr, warnings);
   }
   // Nothing was written yet: the built-in run deletes what the compiler read.
   if (cleanup) cleanup(compiled.report);
