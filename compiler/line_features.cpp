@@ -5,7 +5,6 @@
 #include "compiler/compilation.h"
 #include "compiler/rounding.h"
 #include "compiler/text_match.h"
-#include "model/path_watch.h"
 
 namespace compactor {
 namespace {
@@ -165,8 +164,6 @@ bool Compilation::extend_path(int64_t until, double k, bool limit_test) {
     }
   }
   path.next = static_cast<int32_t>(c);
-  // A writer following the path may take the points computed so far.
-  if (PathWatch* watch = PathWatch::current()) watch->publish(x, y, c);
   return true;
 }
 

@@ -67,9 +67,12 @@ class ChunkWriter {
 
 enum Tag : uint16_t { kEmpty = 0, kInt16 = 2, kReal = 5 };
 
-// Points 0 and 1: the integers 0 and `second` once the origin is set.
-void put_first_points(const Path& path, int16_t second, ChunkWriter& w) {
-  for (int64_t i = 0; i < 2 && i <= path.end; ++i) {
+void write_coordinate(const Path& path, const PathValues& values, int16_t second,
+                      ChunkWriter& w) {
+  const int64_t end = path.end;
+  const int64_t computed = std::min<int64_t>(path.next, end + 1);  // points 2 to computed - 1
+  int64_t i = 0;
+  for (; i < 2 && i <= end; ++i) {
     char* p = w.reserve();
     if (path.origin_set) {
       p = put_u16(p, kInt16);
@@ -79,16 +82,12 @@ void put_first_points(const Path& path, int16_t second, ChunkWriter& w) {
     }
     w.commit(p);
   }
-}
-
-// The computed points from `from` to `to` - 1, the bulk of the file: as many
-// as fit in a loop that does nothing else.
-void put_computed_points(const double* values, int64_t from, int64_t to, ChunkWriter& w) {
-  int64_t i = from;
-  while (i < to) {
-    const size_t n = w.room_for(static_cast<size_t>(to - i), 10);
+  // The computed points, the bulk of the file: as many as fit in a loop that
+  // does nothing else.
+  while (i < computed) {
+    const size_t n = w.room_for(static_cast<size_t>(computed - i), 10);
     char* p = w.reserve();
-    const double* v = values + i;
+    const double* v = values.data() + i;
     size_t k = 0;
     if constexpr (std::endian::native == std::endian::little) {
       // Four records, 40 bytes, in five 8-byte stores rather than eight
@@ -120,21 +119,7 @@ void put_computed_points(const double* values, int64_t from, int64_t to, ChunkWr
     w.commit(p);
     i += static_cast<int64_t>(n);
   }
-}
-
-// The points after `from` up to the path's end: those computed, then those
-// never computed.
-void put_rest(const Path& path, const PathValues& values, int64_t from, ChunkWriter& w) {
-  const int64_t end = path.end;
-  const int64_t computed = std::min<int64_t>(path.next, end + 1);  // points 2 to computed - 1
-  put_computed_points(values.data(), from, computed, w);
-  for (int64_t i = std::max(from, computed); i <= end; ++i) w.commit(put_u16(w.reserve(), kEmpty));
-}
-
-void write_coordinate(const Path& path, const PathValues& values, int16_t second,
-                      ChunkWriter& w) {
-  put_first_points(path, second, w);
-  put_rest(path, values, std::min<int64_t>(2, int64_t{path.end} + 1), w);
+  for (; i <= end; ++i) w.commit(put_u16(w.reserve(), kEmpty));
 }
 
 }  // namespace
@@ -143,34 +128,6 @@ void write_path_file(const Scenario& s, ByteSink& out) {
   ChunkWriter w(out);
   write_coordinate(s.path, s.path.x, 0, w);
   write_coordinate(s.path, s.path.y, 1, w);
-  w.flush();
-}
-
-void write_path_file_following(PathWatch& watch, ByteSink& out) {
-  ChunkWriter w(out);
-  // While the compile runs: points 0 and 1 of x (the origin is set before any
-  // point is computed), then the x of each batch of points made final.
-  constexpr int64_t kBatch = ChunkWriter::kChunk / 10;
-  int64_t done = 0;
-  for (int64_t n = watch.wait_for(3); n != PathWatch::kClosed; n = watch.wait_for(done + kBatch)) {
-    if (done == 0) {
-      for (int16_t value : {int16_t{0}, int16_t{0}}) w.commit(put_i16(put_u16(w.reserve(), kInt16), value));
-      done = 2;
-    }
-    put_computed_points(watch.x(), done, n, w);
-    done = n;
-  }
-  const Path* path = watch.final_path();
-  if (path == nullptr) throw PathWatch::Abandoned{};
-  if (done == 0) {
-    write_coordinate(*path, path->x, 0, w);
-  } else {
-    if (!path->origin_set || path->x.data() != watch.x() || done > path->next) {
-      throw PathWatch::Lost{};
-    }
-    put_rest(*path, path->x, done, w);
-  }
-  write_coordinate(*path, path->y, 1, w);
   w.flush();
 }
 

@@ -11,7 +11,6 @@
 #include <cstddef>
 
 #include "model/byte_sink.h"
-#include "model/path_watch.h"
 #include "model/scenario.h"
 
 namespace compactor {
@@ -20,12 +19,6 @@ inline constexpr size_t kCellRecordSize = 15;
 inline constexpr size_t kEntryFixedSize = 34;
 
 void write_path_file(const Scenario& s, ByteSink& out);
-// The same bytes as write_path_file, written while the compile publishing to
-// `watch` still runs (see model/path_watch.h), then from the path it closes
-// the watch with. Throws PathWatch::Abandoned when it is closed with none,
-// and PathWatch::Lost when the path does not continue what was published
-// (the caller then writes the file afresh).
-void write_path_file_following(PathWatch& watch, ByteSink& out);
 void write_table_file(const Scenario& s, ByteSink& out);
 void write_track_file(const Scenario& s, ByteSink& out);
 
