@@ -16,6 +16,7 @@ namespace compactor {
 void add_export_command(CLI::App& app, Action& action);
 void add_compile_command(CLI::App& app, Action& action);
 void add_check_command(CLI::App& app, Action& action);
+void add_view_command(CLI::App& app, Action& action);
 
 namespace {
 
@@ -24,6 +25,7 @@ constexpr CommandAdder kCommands[] = {
     add_export_command,
     add_compile_command,
     add_check_command,
+    add_view_command,
 };
 
 const CommandHelp kBuiltInHelp = {
