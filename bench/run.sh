@@ -63,6 +63,21 @@ median_of() {
   ' FS=: "$1"
 }
 
+# The first and third quartiles of the runs of result $2 in the JSON file $1
+# (between them lies the middle half of the runs): "Q1 Q3", in seconds.
+quartiles_of() {
+  awk -v want="$2" '
+    /"times": \[/ { if (n++ == want) { take = 1 }; next }
+    take && /\]/ { exit }
+    take { gsub(/[^0-9.eE+-]/, ""); t[++k] = $0 + 0 }
+    END {
+      for (i = 2; i <= k; i++) { v = t[i]; for (j = i - 1; j >= 1 && t[j] > v; j--) t[j + 1] = t[j]; t[j + 1] = v }
+      printf "%s %s\n", q(0.25), q(0.75)
+    }
+    function q(p,   h, lo) { h = (k - 1) * p + 1; lo = int(h); return t[lo] + (h - lo) * (t[lo + 1] - t[lo]) }
+  ' "$1"
+}
+
 # Largest peak resident set (KiB) over five runs of the command.
 peak_kib() {
   max=0
@@ -107,8 +122,10 @@ bench() {
   t=$(median_of "$work/$name.json" 0)
   f=$(median_of "$work/$name.json" 1)
   n=$(median_of "$work/$name.json" 2)
+  tq=$(quartiles_of "$work/$name.json" 0)
+  fq=$(quartiles_of "$work/$name.json" 1)
   kib=$(peak_kib "$@")
-  echo "$name $bytes $t $f $n $kib" >>"$results"
+  echo "$name $bytes $t $f $n $kib $tq $fq" >>"$results"
 }
 
 mkdir -p "$work/builtin"
@@ -124,25 +141,27 @@ done
 hyperfine -N -i --style none --warmup "$warmup" --runs "$runs" \
   --export-json "$work/start.json" "'$exe' --help" >/dev/null
 start=$(median_of "$work/start.json" 0)
+startq=$(quartiles_of "$work/start.json" 0)
 
 echo "compactor: $exe"
 echo "machine:   $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)," \
   "$(uname -sr), $(df -T "$work" | awk 'NR == 2 { print $2 }') at $work"
-echo "runs:      $runs per command (hyperfine medians), peak RSS = max of 5 runs"
+echo "runs:      $runs per command (hyperfine medians; the middle half of the runs lies between the quartiles Q1-Q3), peak RSS = max of 5 runs"
 echo "load:      $(cut -d ' ' -f 1-3 /proc/loadavg) (1, 5, 15 min) at the end, $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo
-awk -v start="$start" '
+awk -v start="$start" -v startq="$startq" '
   BEGIN {
-    printf "| %-12s | %10s | %11s | %10s | %5s | %14s | %9s | %8s |\n", "case", "output (B)", "median (ms)", "floor (ms)", "ratio", "new-file floor", "its ratio", "peak RSS"
-    printf "|%s|%s|%s|%s|%s|%s|%s|%s|\n", "--------------", "-----------:", "------------:", "-----------:", "------:", "---------------:", "----------:", "---------:"
+    printf "| %-12s | %10s | %11s | %13s | %10s | %13s | %5s | %14s | %9s | %8s |\n", "case", "output (B)", "median (ms)", "Q1-Q3 (ms)", "floor (ms)", "Q1-Q3 (ms)", "ratio", "new-file floor", "its ratio", "peak RSS"
+    printf "|%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|\n", "--------------", "-----------:", "------------:", "--------------:", "-----------:", "--------------:", "------:", "---------------:", "----------:", "---------:"
   }
   {
-    printf "| %-12s | %10d | %11.2f | %10.2f | %5.2f | %11.2f ms | %9.2f | %4.1f MiB |\n", $1, $2, $3 * 1000, $4 * 1000, $3 / $4, $5 * 1000, $3 / $5, $6 / 1024
+    printf "| %-12s | %10d | %11.2f | %6.2f-%-6.2f | %10.2f | %6.2f-%-6.2f | %5.2f | %11.2f ms | %9.2f | %4.1f MiB |\n", $1, $2, $3 * 1000, $7 * 1000, $8 * 1000, $4 * 1000, $9 * 1000, $10 * 1000, $3 / $4, $5 * 1000, $3 / $5, $6 / 1024
     if ($1 ~ /^line-/) { t[++n] = $3; b[n] = $2; len[n] = substr($1, 6) }
   }
   END {
     if (n == 0) exit
-    printf "\nstart-up (compactor --help): %.2f ms\n", start * 1000
+    split(startq, sq, " ")
+    printf "\nstart-up (compactor --help): %.2f ms (Q1-Q3 %.2f-%.2f ms)\n", start * 1000, sq[1] * 1000, sq[2] * 1000
     printf "linear growth, time per output byte against the %s m line:", len[n]
     for (i = 1; i <= n; i++) printf " %s m %+.1f%%", len[i], (t[i] / b[i] / (t[n] / b[n]) - 1) * 100
     printf "\n"

@@ -2,6 +2,10 @@
 // point on cell 1 ending the run before any compiled file is touched.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "tests/harness.h"
 
 namespace compactor::e2e {
@@ -52,6 +56,11 @@ TEST(BlockPassRun, ASlowdownStartingAtCell8MarksCell1AndEndsIn1250) {
   EXPECT_EQ(slurp(s / "Lavena_Codrano2_ES 2718.sim"), "earlier");
   EXPECT_FALSE(fs::exists(s / "Lavena_Codrano2_ES 2718.dat"));
   EXPECT_FALSE(fs::exists(s / "Lavena_Codrano2_linea.dat"));
+  // The path file, begun while the compile ran, is dropped with no trace.
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(s.dir())) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Lavena_Codrano2_ES 2718.sim", "line.txt", "svc.txt"}));
 
   // At cell 7 (x = 300) no window applies and the run is clean.
   spit(s / "svc.txt", "[generale]\r\nrallentamento,  300,    60,  200, 0,  0,  0\r\n");
