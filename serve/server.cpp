@@ -6,6 +6,12 @@
 #include <atomic>
 #include <cctype>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
+
 namespace compactor::serve {
 namespace {
 
@@ -39,6 +45,17 @@ bool host_allowed(const std::string& host, int port) {
 Server::Server(Hub& hub) : hub_(hub), http_(std::make_unique<httplib::Server>()) {
   httplib::Server& s = *http_;
   s.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
+  // One server to a port: the library's default would share the port with
+  // any later server of the same user (SO_REUSEPORT), which would then get
+  // some of the connections meant for this one.
+  s.set_socket_options([](socket_t sock) {
+    int yes = 1;
+#ifdef _WIN32
+    setsockopt(sock, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&yes), sizeof yes);
+#else
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+#endif
+  });
   s.set_keep_alive_timeout(2);
   s.set_read_timeout(5);
   s.set_write_timeout(5);
@@ -49,7 +66,8 @@ Server::Server(Hub& hub) : hub_(hub), http_(std::make_unique<httplib::Server>())
 
   // Before any route: the Host, then the method.
   s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-    if (!host_allowed(req.get_header_value("Host"), port_)) {
+    if (req.get_header_value_count("Host") != 1 ||
+        !host_allowed(req.get_header_value("Host"), port_)) {
       plain(res, 403, "forbidden: this server answers only to the loopback and its own port");
       return httplib::Server::HandlerResponse::Handled;
     }
