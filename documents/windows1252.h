@@ -1,6 +1,7 @@
-// Conversion of the crew documents' UTF-8 source text into the bytes of the
-// files, which are written in the Windows-1252 code page: every character
-// becomes exactly one byte ("è" 0xE8, "à" 0xE0, "ù" 0xF9).
+// Conversion between UTF-8 and the Windows-1252 code page in which the crew
+// documents and the texts of the compiled files are held: every character is
+// exactly one byte ("è" 0xE8, "à" 0xE0, "ù" 0xF9, "€" 0x80). Depends on
+// nothing else of the program.
 #pragma once
 
 #include <stdexcept>
@@ -19,5 +20,11 @@ class EncodingError : public std::invalid_argument {
 // The Windows-1252 bytes of a UTF-8 text: ASCII unchanged, every other
 // representable character as its single byte.
 std::string to_windows1252(std::u8string_view text);
+
+// The UTF-8 text of Windows-1252 bytes: ASCII unchanged, 0x80 "€" and the
+// other assigned bytes as their characters. The five unassigned bytes (0x81,
+// 0x8D, 0x8F, 0x90, 0x9D) become the code points of the same number, as
+// Windows itself converts them, so no byte is lost. Never fails.
+std::string windows1252_to_utf8(std::string_view bytes);
 
 }  // namespace compactor

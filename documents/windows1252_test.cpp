@@ -63,3 +63,36 @@ TEST(Windows1252Test, RefusesMalformedUtf8) {
 
 }  // namespace
 }  // namespace compactor
+
+namespace compactor {
+namespace {
+
+TEST(Windows1252Test, BytesBecomeUtf8) {
+  const struct {
+    std::string_view bytes;
+    std::u8string_view utf8;
+  } cases[] = {
+      {"", u8""},
+      {"ES 2718", u8"ES 2718"},
+      {"\x80", u8"€"},
+      {"\x8A\x9F", u8"ŠŸ"},
+      {"velocit\xE0 pi\xF9 \xE8", u8"velocità più è"},
+      {"\xFF", u8"ÿ"},
+      {"\x81\x8D\x8F\x90\x9D", u8"\u0081\u008D\u008F\u0090\u009D"},  // unassigned: kept as code points
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(windows1252_to_utf8(c.bytes), std::string(c.utf8.begin(), c.utf8.end()));
+  }
+}
+
+TEST(Windows1252Test, EveryAssignedByteComesBackThroughUtf8) {
+  for (int b = 0; b < 256; ++b) {
+    if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D) continue;
+    const std::string byte(1, static_cast<char>(b));
+    const std::string utf8 = windows1252_to_utf8(byte);
+    EXPECT_EQ(to_windows1252(std::u8string_view(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size())), byte) << b;
+  }
+}
+
+}  // namespace
+}  // namespace compactor

@@ -1,41 +1,25 @@
-// The command line:
-//   compactor [--dir DIR] [--json]
-//   compactor export [--dir DIR] [--json]
-//   compactor compile LINE SERVICE [--dir DIR] [--scenario NAME] [--train NAME]
-//                                  [--no-path] [--json]
+// The command line: which command runs, with what, or the help, the version
+// or a usage error to print. Every command and option is described in
+// driver/*_command.cpp (see driver/cli.h); this is what main() calls.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "model/scenario.h"
+#include "driver/cli.h"
 
 namespace compactor {
 
-enum class Mode { kBuiltIn, kExport, kCompile, kHelp };
-
-struct Command {
-  Mode mode = Mode::kBuiltIn;
-  std::optional<std::string> dir;
-  std::string line_source;
-  std::string service_source;
-  Names names;
-  bool keep_path = true;
-  bool json = false;
-};
+// The program's version, from the project's CMake version.
+const char* version();
 
 struct ParsedCommand {
-  std::optional<Command> command;
-  std::string error;  // set when the command line is not valid
+  Action action;      // set when a command is to run
+  int status = 0;     // else: exit at once with this status...
+  std::string out;    // ...after printing these (help, version)
+  std::string err;    // (usage error)
 };
 
 ParsedCommand parse_command_line(const std::vector<std::string>& args);
-
-// Empty, ".", "..", or holding "/", "\" or a control character: names become
-// file names, so such a name is refused.
-bool is_valid_name(const std::string& name);
-
-extern const char* const kUsage;
 
 }  // namespace compactor

@@ -2,30 +2,11 @@
 
 #include <cstdio>
 
+#include "documents/windows1252.h"
+#include "driver/json_text.h"
+
 namespace compactor {
 namespace {
-
-void append_json_string(std::string& out, const std::string& s) {
-  out += '"';
-  for (char c : s) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (c == '"') out += "\\\"";
-    else if (c == '\\') out += "\\\\";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\t') out += "\\t";
-    else if (u < 0x20 || u >= 0x7f) {
-      // Bytes outside ASCII are characters of the ANSI code page's first
-      // 256 code points; each becomes one escaped code point.
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", u);
-      out += buf;
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-}
 
 bool is_number(const std::string& s) {
   if (s.empty()) return false;
@@ -57,40 +38,31 @@ std::string format_diagnostic(const Diagnostic& d) {
   return out;
 }
 
-std::string format_json(const RunReport& r) {
-  std::string out = "{\"error_code\": " + std::to_string(r.error_code) +
-                    ", \"error_position\": " + std::to_string(r.error_position) +
-                    ", \"diagnostics\": [";
-  bool first = true;
+nlohmann::ordered_json to_json(const RunReport& r) {
+  nlohmann::ordered_json out;
+  out["error_code"] = r.error_code;
+  out["error_position"] = r.error_position;
+  nlohmann::ordered_json diagnostics = nlohmann::ordered_json::array();
   for (const Diagnostic& d : r.diagnostics) {
-    if (!first) out += ", ";
-    first = false;
-    out += "{\"code\": " + std::to_string(d.code);
-    if (d.position) out += ", \"position\": " + std::to_string(*d.position);
-    if (!d.file.empty()) {
-      out += ", \"file\": ";
-      append_json_string(out, d.file);
-    }
-    if (d.line > 0) out += ", \"line\": " + std::to_string(d.line);
-    out += ", \"message\": ";
-    append_json_string(out, d.message);
-    out += "}";
+    nlohmann::ordered_json j;
+    j["code"] = d.code;
+    if (d.position) j["position"] = *d.position;
+    // File names pass through as the platform gives them; the messages quote
+    // the sources' Windows-1252 bytes.
+    if (!d.file.empty()) j["file"] = d.file;
+    if (d.line > 0) j["line"] = d.line;
+    j["message"] = windows1252_to_utf8(d.message);
+    diagnostics.push_back(std::move(j));
   }
-  out += "]";
+  out["diagnostics"] = std::move(diagnostics);
   if (r.fatal) {
-    out += ", \"fatal\": ";
-    if (is_number(*r.fatal)) out += *r.fatal;
-    else append_json_string(out, *r.fatal);
+    if (is_number(*r.fatal)) out["fatal"] = std::stoi(*r.fatal);
+    else out["fatal"] = *r.fatal;
   }
-  out += ", \"written\": [";
-  first = true;
-  for (const std::string& name : r.written) {
-    if (!first) out += ", ";
-    first = false;
-    append_json_string(out, name);
-  }
-  out += "]}\n";
+  out["written"] = r.written;
   return out;
 }
+
+std::string format_json(const RunReport& r) { return dump_spaced(to_json(r)) + "\n"; }
 
 }  // namespace compactor

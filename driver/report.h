@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "model/diagnostic.h"
 
 namespace compactor {
@@ -22,6 +24,9 @@ struct RunReport {
 // caret under the key field where there is one.
 std::string format_diagnostic(const Diagnostic& d);
 
+// The report as one JSON object, keys in a fixed order, messages as UTF-8.
+nlohmann::ordered_json to_json(const RunReport& r);
+// That object on one line, with a blank after every ":" and ",".
 std::string format_json(const RunReport& r);
 
 }  // namespace compactor

@@ -165,9 +165,6 @@ int run_command(const Command& cmd) {
     case Mode::kBuiltIn: return built_in_run(cmd);
     case Mode::kExport: return export_run(cmd);
     case Mode::kCompile: return compile_run(cmd);
-    case Mode::kHelp:
-      std::fputs(kUsage, stdout);
-      return kExitClean;
   }
   return kExitUsage;
 }

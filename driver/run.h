@@ -7,9 +7,25 @@
 //   64 usage error
 #pragma once
 
-#include "driver/command_line.h"
+#include <optional>
+#include <string>
+
+#include "model/scenario.h"
 
 namespace compactor {
+
+enum class Mode { kBuiltIn, kExport, kCompile };
+
+// The built-in run, export and compile, as their command lines give them.
+struct Command {
+  Mode mode = Mode::kBuiltIn;
+  std::optional<std::string> dir;
+  std::string line_source;
+  std::string service_source;
+  Names names;
+  bool keep_path = true;
+  bool json = false;
+};
 
 inline constexpr int kExitClean = 0;
 inline constexpr int kExitFaults = 1;

@@ -1,47 +1,44 @@
-// compactor serve LINE SERVICE [--port N] [--scenario NAME] [--train NAME]
-//                              [--write DIR] [--poll]
-#include <CLI/CLI.hpp>
+// The command serve: the live preview (serve/serve.h).
+#include <memory>
 
-#include <cstdio>
-
-#include "driver/command_line.h"
-#include "driver/run.h"
+#include "driver/cli.h"
 #include "serve/serve.h"
 
 namespace compactor {
 
-int serve_main(const std::vector<std::string>& args) {
-  CLI::App app{"The live preview: serves the page of the two sources on the loopback and "
-               "updates it whenever either file is saved.",
-               "compactor serve"};
-  serve::ServeOptions o;
-  std::string write_dir;
-  app.add_option("LINE", o.line_source, "the line description")->required();
-  app.add_option("SERVICE", o.service_source, "the service description")->required();
-  app.add_option("--port", o.port, "the port on 127.0.0.1 (0: a free port)")
-      ->check(CLI::Range(0, 65535));
-  const auto name_check = CLI::Validator(
-      [](std::string& name) {
-        return is_valid_name(name) ? std::string() : "\"" + name + "\" cannot name a file";
-      },
-      "NAME");
-  app.add_option("--scenario", o.names.scenario, "the scenario name")->check(name_check);
-  app.add_option("--train", o.names.train, "the train name")->check(name_check);
-  app.add_option("--write", write_dir,
-                 "also write the compiled files into DIR after every compile that reaches it");
-  app.add_flag("--poll", o.polling, "watch the files by polling (for network drives)");
-  std::vector<std::string> reversed(args.rbegin(), args.rend());
-  try {
-    app.parse(reversed);
-  } catch (const CLI::CallForHelp& e) {
-    std::fputs(app.help().c_str(), stdout);
-    return kExitClean;
-  } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "compactor serve: %s\n", e.what());
-    return kExitUsage;
-  }
-  if (!write_dir.empty()) o.write_dir = write_dir;
-  return serve::run_serve(o);
+void add_serve_command(CLI::App& app, Action& action) {
+  auto o = std::make_shared<serve::ServeOptions>();
+  auto write_dir = std::make_shared<std::string>();
+  CLI::App* c = add_command(
+      app, "serve",
+      {"compactor serve LINE SERVICE [--port N] [--scenario NAME] [--train NAME] [-W...]\n"
+       "                       [--write DIR] [--poll]",
+       "Serves a live preview of the two sources at http://127.0.0.1:PORT/ (printed on start).\n"
+       "Whenever either file is saved it compiles them again, in memory, prints the\n"
+       "diagnostics as compile does and updates every open page within a moment, keeping\n"
+       "its zoom, its pan and the item in focus. A source caught mid-save shows its faults\n"
+       "beside the last picture that compiled. Only this machine can reach the page.\n"
+       "With --write DIR it also writes the compiled files into DIR after every compile\n"
+       "that gets that far. Ctrl-C ends it (status 0).",
+       "  compactor serve line.txt svc.txt               # then open http://127.0.0.1:8470/\n"
+       "  compactor serve line.txt svc.txt --port 0      # any free port\n"
+       "  compactor serve line.txt svc.txt --write sim   # the simulator loads sim/"});
+  c->add_option("LINE", o->line_source, "the line description")->required()->type_name("");
+  c->add_option("SERVICE", o->service_source, "the service description")->required()->type_name("");
+  c->add_option("--port", o->port, "the port on 127.0.0.1 (default 8470; 0: a free port)")
+      ->type_name("N")
+      ->check(CLI::Range(0, 65535).description(""));
+  add_name_options(c, o->names);
+  add_warning_flags(c, o->warning_flags);
+  c->add_option("--write", *write_dir,
+                "also write the compiled files into DIR after every compile that reaches writing")
+      ->type_name("DIR")
+      ->check([](const std::string& d) { return d.empty() ? std::string("--write needs a directory") : ""; });
+  c->add_flag("--poll", o->polling, "watch the files by polling, for drives that report no changes");
+  c->callback([o, write_dir, &action] {
+    if (!write_dir->empty()) o->write_dir = *write_dir;
+    action = [o] { return serve::run_serve(*o); };
+  });
 }
 
 }  // namespace compactor

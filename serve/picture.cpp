@@ -57,7 +57,7 @@ nlohmann::json picture_parts(const CompiledScenario& compiled, const Origins&) {
   for (const Diagnostic& d : s.diagnostics) {
     tables += "<li class=\"diagnostic\" data-code=\"" + std::to_string(d.code) + "\">" +
               escape(utf8_of_windows1252(d.file)) + ":" + std::to_string(d.line) + ": error " +
-              std::to_string(d.code) + ": " + escape(d.message) +
+              std::to_string(d.code) + ": " + escape(utf8_of_windows1252(d.message)) +
               (d.position ? " (at " + std::to_string(*d.position) + " m)" : "") + "</li>";
   }
   tables += "</ul>";

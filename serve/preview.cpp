@@ -1,34 +1,11 @@
 #include "serve/preview.h"
 
+#include "documents/windows1252.h"
 #include "driver/report.h"
 
 namespace compactor::serve {
 
-std::string utf8_of_windows1252(const std::string& text) {
-  // 0x80 to 0x9F; 0 where the code page has no character (kept as U+FFFD).
-  static const char16_t kHigh[32] = {
-      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    char32_t cp = u;
-    if (u >= 0x80 && u < 0xA0) cp = kHigh[u - 0x80] != 0 ? kHigh[u - 0x80] : 0xFFFD;
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
-  return out;
-}
+std::string utf8_of_windows1252(const std::string& text) { return windows1252_to_utf8(text); }
 
 std::string terminal_text(const Look& look) {
   std::string out;
@@ -50,7 +27,7 @@ nlohmann::json Preview::next(Look look) {
                         {"file", utf8_of_windows1252(d.file)},
                         {"line", d.line},
                         {"column", d.column},
-                        {"message", d.message},
+                        {"message", utf8_of_windows1252(d.message)},
                         {"text", utf8_of_windows1252(format_diagnostic(d))}};
     j["position"] = d.position ? nlohmann::json(*d.position) : nlohmann::json();
     diagnostics.push_back(std::move(j));

@@ -75,7 +75,7 @@ TEST(Utf8OfWindows1252, MapsEveryByteToOneCharacter) {
   EXPECT_EQ(utf8_of_windows1252("abc"), "abc");
   EXPECT_EQ(utf8_of_windows1252("\xE0\xE8\xF9"), "\xC3\xA0\xC3\xA8\xC3\xB9");
   EXPECT_EQ(utf8_of_windows1252("\x80"), "\xE2\x82\xAC");  // euro sign
-  EXPECT_EQ(utf8_of_windows1252("\x81"), "\xEF\xBF\xBD");  // no character there
+  EXPECT_EQ(utf8_of_windows1252("\x81"), "\xC2\x81");  // unassigned: its own number
   EXPECT_EQ(utf8_of_windows1252(std::string("\0", 1)), std::string("\0", 1));
 }
 

@@ -167,6 +167,43 @@ TEST(CommandLine, UsageErrorsExitWith64) {
   }
 }
 
+TEST(CommandLine, VersionComesFromTheProject) {
+  Scratch s;
+  const Result r = s.run({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, std::string("compactor ") + COMPACTOR_VERSION + "\n");
+}
+
+TEST(CommandLine, HelpDescribesEveryCommandWithExamples) {
+  Scratch s;
+  const Result all = s.run({"help"});
+  EXPECT_EQ(all.status, 0);
+  EXPECT_EQ(all.out, s.run({"--help"}).out);
+  EXPECT_EQ(all.out.rfind("usage: compactor [--dir DIR] [--json]\n", 0), 0u) << all.out;
+  for (const std::string command : {"export", "compile", "help"}) {
+    SCOPED_TRACE(command);
+    EXPECT_NE(all.out.find("\n  " + command + " "), std::string::npos);
+    const Result page = s.run({"help", command});
+    EXPECT_EQ(page.status, 0);
+    EXPECT_EQ(page.out.rfind("usage: compactor " + command, 0), 0u) << page.out;
+    EXPECT_NE(page.out.find("\nExamples:\n  compactor "), std::string::npos) << page.out;
+    EXPECT_EQ(page.out, s.run({command, "--help"}).out);
+  }
+}
+
+TEST(CommandLine, AUsageErrorShowsTheUsageOfItsCommandOnly) {
+  Scratch s;
+  const Result r = s.run({"compile", "only-one"});
+  EXPECT_EQ(r.status, 64);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err.rfind("compactor: ", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find("usage: compactor compile LINE SERVICE"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("compactor export"), std::string::npos) << r.err;
+  const Result unknown = s.run({"help", "nope"});
+  EXPECT_EQ(unknown.status, 64);
+  EXPECT_NE(unknown.err.find("no command \"nope\""), std::string::npos) << unknown.err;
+}
+
 TEST(CommandLine, ExportWritesTheTextsAndCompilesNothing) {
   Scratch s;
   fs::create_directory(s / "x");

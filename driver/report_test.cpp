@@ -1,0 +1,60 @@
+// The JSON report: its fixed shape, and messages turned from the sources'
+// Windows-1252 bytes into UTF-8.
+#include "driver/report.h"
+
+#include <gtest/gtest.h>
+
+namespace compactor {
+namespace {
+
+std::string byte_range(int from, int to) {
+  std::string s;
+  for (int b = from; b <= to; ++b) s += static_cast<char>(b);
+  return s;
+}
+
+TEST(ReportJson, MessagesAreWindows1252TurnedIntoUtf8) {
+  RunReport r;
+  r.error_code = 25;
+  Diagnostic d;
+  d.code = 25;
+  d.file = "svc.txt";
+  d.line = 4;
+  d.message = "found \"" + byte_range(0x80, 0x9F) + "|" + byte_range(0xE0, 0xFF) + "\"";
+  r.diagnostics.push_back(d);
+  // Written out by hand, not from the program's table: the 27 characters of
+  // 0x80 to 0x9F, the five unassigned bytes as the code points of their number.
+  const std::u8string message =
+      u8"found \\\"€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F\u0090‘’“”•–—˜™š›œ\u009DžŸ|"
+      u8"àáâãäåæçèéêëìíîïðñòóôõö÷øùúûüýþÿ\\\"";
+  const std::string expected_message(message.begin(), message.end());
+  EXPECT_EQ(format_json(r),
+            "{\"error_code\": 25, \"error_position\": 0, \"diagnostics\": [{\"code\": 25, \"file\": "
+            "\"svc.txt\", \"line\": 4, \"message\": \"" +
+                expected_message + "\"}], \"written\": []}\n");
+}
+
+TEST(ReportJson, FatalNumbersAndReasons) {
+  const struct {
+    std::string fatal;
+    std::string shown;
+  } cases[] = {
+      {"1250", "\"fatal\": 1250"},
+      {"out/x.dat: Permission denied", "\"fatal\": \"out/x.dat: Permission denied\""},
+  };
+  for (const auto& c : cases) {
+    RunReport r;
+    r.fatal = c.fatal;
+    EXPECT_NE(format_json(r).find(c.shown + ", \"written\": []}"), std::string::npos) << format_json(r);
+  }
+}
+
+TEST(ReportJson, FileNamesThatAreNotUtf8DoNotStopTheReport) {
+  RunReport r;
+  r.written.push_back("caf\xE9.dat");  // a Latin-1 name from the platform
+  EXPECT_EQ(format_json(r),
+            "{\"error_code\": 0, \"error_position\": 0, \"diagnostics\": [], \"written\": [\"caf\xEF\xBF\xBD.dat\"]}\n");
+}
+
+}  // namespace
+}  // namespace compactor
