@@ -336,6 +336,7 @@ if (cd "$fatal" && timeout 60 wine ./compactor.exe help 2>/dev/null | tr -d '\r'
     [ -n "$seen" ] || fail "serve under Wine did not compile the saved source again: $(head -c 300 "$tmp/got")"
     tr -d '\r' <"$live/err" | grep -q '(ReadDirectoryChangesW)' ||
       fail "serve under Wine did not watch with ReadDirectoryChangesW: $(tr -d '\r' <"$live/err" | head -3)"
+    echo "serve under Wine: page, foreign Host refused, a save by rename compiled again"
   fi
   kill -INT "$serve" 2>/dev/null
   if wait_for_end "$serve" 20; then
