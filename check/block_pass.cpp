@@ -11,7 +11,8 @@ constexpr int16_t kMarkSpeed = 180;
 // never a signal, and nothing is read or written outside the track.
 class Track {
  public:
-  explicit Track(Scenario& s) : s_(s), last_(s.last_cell) {}
+  Track(Scenario& s, std::vector<BlockFinding>* findings)
+      : s_(s), last_(s.last_cell), findings_(findings) {}
 
   int last() const { return last_; }
   bool inside(int64_t c) const { return c >= 0 && c <= last_; }
@@ -26,7 +27,8 @@ class Track {
   void cap(int64_t c) { cell(c).paramA = minimo(kMarkSpeed, cell(c).paramA); }
   int16_t speed(int64_t c) const { return cell(c).paramA; }
 
-  void record(int32_t code, int64_t c) {
+  void record(int32_t code, int64_t c, int slowdown_cell, int signal_cell = -1) {
+    if (findings_) findings_->push_back({s_.diagnostics.size(), slowdown_cell, signal_cell});
     const int32_t position = static_cast<int32_t>(c * 50);
     s_.error_code = code;
     s_.error_position = position;
@@ -41,6 +43,7 @@ class Track {
   TrackCell& cell(int64_t c) const { return s_.track[static_cast<size_t>(c)]; }
   Scenario& s_;
   int last_;
+  std::vector<BlockFinding>* findings_;
 };
 
 // A: a point in front of every signal among the 20 cells before a warning.
@@ -58,7 +61,7 @@ void signals_near_warning(Track& t, int i) {
     } else if (t.has_kind(s - 2, kReductionPoint)) {
       t.cap(s - 2);
     } else {
-      t.record(11, s);
+      t.record(11, s, i, s);
     }
   }
 }
@@ -77,7 +80,7 @@ void windows_before_start(Track& t, int i) {
         break;
       }
     }
-    if (!placed) t.record(12, i);
+    if (!placed) t.record(12, i, i);
   }
 }
 
@@ -100,7 +103,7 @@ int points_along(Track& t, int i) {
         t.mark(k + 1);
         n = -1;
       } else {
-        t.record(13, k);
+        t.record(13, k, i);
       }
     }
     if (t.has_kind(k, kSlowdownEnd) || k >= t.last()) return k;
@@ -115,7 +118,7 @@ int slowdown_end_after(const Track& t, int i) {
 }
 
 // D: a point in front of the first signal within 13 cells of the end.
-void point_before_next_signal(Track& t, int end) {
+void point_before_next_signal(Track& t, int i, int end) {
   const int stop = end + 12;
   for (int q = end; q <= stop && q <= t.last(); ++q) {
     if (!t.has_kind(q, kSignal)) continue;
@@ -125,7 +128,7 @@ void point_before_next_signal(Track& t, int end) {
     } else if (t.free(q - 2)) {
       t.mark(q - 2);
     } else {
-      t.record(13, end);
+      t.record(13, end, i, q);
     }
     return;
   }
@@ -133,9 +136,9 @@ void point_before_next_signal(Track& t, int end) {
 
 }  // namespace
 
-void block_pass(Scenario& s) {
+void block_pass(Scenario& s, std::vector<BlockFinding>* findings) {
   if (!s.track_allocated) return;
-  Track t(s);
+  Track t(s, findings);
   const int limit = s.last_cell - 2;
   for (int i = 1; i <= limit; ++i) {
     const uint8_t kind = t.kind(i);
@@ -144,7 +147,7 @@ void block_pass(Scenario& s) {
     } else if (kind == kSlowdownStart) {
       windows_before_start(t, i);
       const int end = t.speed(i) < 110 ? points_along(t, i) : slowdown_end_after(t, i);
-      point_before_next_signal(t, end);
+      point_before_next_signal(t, i, end);
     }
   }
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "model/scenario.h"
 
@@ -13,8 +14,18 @@ namespace compactor {
 // The smaller of two numbers, x on a tie.
 inline int16_t minimo(int16_t x, int16_t y) { return x > y ? y : x; }
 
-// Completes the signalling around slowdowns, cells 1 to last cell - 2.
-void block_pass(Scenario& s);
+// The cells behind one diagnostic of the pass: the slowdown cell it belongs
+// to (its start, or its warning for 11) and the signal cell (11, and 13 in
+// front of the next signal; -1 otherwise).
+struct BlockFinding {
+  size_t diagnostic = 0;  // index in the scenario's diagnostics
+  int slowdown_cell = -1;
+  int signal_cell = -1;
+};
+
+// Completes the signalling around slowdowns, cells 1 to last cell - 2. When
+// `findings` is given, each diagnostic recorded gets its cells there.
+void block_pass(Scenario& s, std::vector<BlockFinding>* findings = nullptr);
 
 // Checks that the reserved fields are still zero, stamps them and stores the
 // competition codes. Returns 1250 or 1251 when a reserved field was in use

@@ -7,29 +7,64 @@
 namespace compactor {
 namespace {
 
-constexpr size_t kLongestShownLine = 160;
-
-// The source line as a diagnostic shows it: long lines are cut to a window
-// around the key field, and the column moves with the cut.
-void set_source_line(Diagnostic& d, std::string_view line) {
-  size_t from = 0;
-  if (line.size() > kLongestShownLine && static_cast<size_t>(d.column) > 40) {
-    from = static_cast<size_t>(d.column) - 40;
+// The text of line `line` (1-based) of `text`, without its end.
+std::string_view line_of(std::string_view text, int line) {
+  size_t start = 0;
+  for (int l = 1; l < line; ++l) {
+    const size_t nl = text.find('\n', start);
+    if (nl == std::string_view::npos) return {};
+    start = nl + 1;
   }
-  std::string_view shown = line.substr(std::min(from, line.size()), kLongestShownLine);
-  d.column -= static_cast<int>(from);
-  d.source_line.clear();
-  for (char c : shown) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    d.source_line += (u < 0x20 && c != '\t') || u == 0x7f ? '?' : c;
+  size_t end = text.find('\n', start);
+  if (end == std::string_view::npos) end = text.size();
+  if (end > start && text[end - 1] == '\r' && end < text.size()) --end;
+  return text.substr(start, end - start);
+}
+
+// What the compiler does after each fault, as the message says it.
+const char* consequence(int32_t code) {
+  switch (code) {
+    case 15: return "the rest of this file is not read";
+    case 1: case 3: case 4: case 5: case 6: case 21: case 103:
+      return "the compiler stops here and does not read the service description";
+    case 7: case 8: case 9: case 10: case 16: case 17: case 18: case 19: case 20: case 22: case 24:
+      return "the compiler stops here, without the final fills and checks";
+    case 25: return "the compiler stops";
+    case 2: return "everything else was compiled";
+    case 102: return "nothing was compiled";
+    default: return nullptr;
   }
 }
 
 }  // namespace
 
-CompileReport memorizza_dati(Scenario& s, const Sources& sources, Origins* origins) {
+const char* kind_name(uint8_t kind) {
+  switch (kind) {
+    case kSignal: return "a signal";
+    case kSlowdownEnd: return "the end of a slowdown";
+    case kSlowdownStart: return "the start of a slowdown";
+    case kSlowdownWarning: return "a slowdown warning";
+    case kSlowdownApproach: return "a slowdown approach cell";
+    case kSpeedIndicator: return "a speed indicator";
+    case kStationPoint: return "a station point";
+    case kTunnelMarker: return "a tunnel marker";
+    case kReductionPoint:
+    case kReductionPointNoValue: return "a speed reduction point";
+    case kDirectionBoard: return "a direction board";
+    default: return "a feature";
+  }
+}
+
+CompileReport memorizza_dati(Scenario& s, const Sources& sources, Origins* origins,
+                             WarningSink* warnings) {
   if (origins) *origins = Origins{};
-  return Compilation(s, sources, origins).run();
+  return Compilation(s, sources, origins, warnings).run();
+}
+
+void read_on_past_faults(Scenario& s, const Sources& sources, WarningSink* warnings,
+                         ReadOn& read_on) {
+  read_on = ReadOn{};
+  Compilation(s, sources, nullptr, warnings, &read_on).run();
 }
 
 CompileReport Compilation::run() {
@@ -40,17 +75,47 @@ CompileReport Compilation::run() {
     if (run_line_description()) run_service_description();
   } catch (const ReadFailure& failure) {
     // The compiler's own failure trap: every source still there is deleted.
-    fault(25, std::nullopt, failure.what());
+    reading_failed(failure);
     report_.line_consumed = sources_.line.has_value();
     report_.service_consumed = sources_.service.has_value();
   }
   return report_;
 }
 
+void Compilation::reading_failed(const ReadFailure& failure) {
+  std::vector<Note> notes = std::move(failure_notes_);
+  failure_notes_.clear();
+  if (failure_place_) {
+    const TextPlace at = *failure_place_;
+    failure_place_.reset();
+    if (at.line != key_place_.line || !key_place_valid_) {
+      fault_at_place(25, failure.what(), at, std::move(notes));
+      return;
+    }
+    // A field of the row in hand: find it among the row's fields.
+    const auto& row = reader_->row_fields();
+    for (size_t k = 0; k < row.size(); ++k) {
+      if (row[k].line == at.line && row[k].column == at.column) {
+        fault(25, std::nullopt, failure.what(), k, std::move(notes));
+        return;
+      }
+    }
+  }
+  size_t field = 0;
+  if (reader_ && key_place_valid_) {
+    // The field that failed is the one read last.
+    const auto& row = reader_->row_fields();
+    if (!row.empty()) field = row.size() - 1;
+  }
+  fault(25, std::nullopt, failure.what(), field, std::move(notes));
+}
+
 void Compilation::open(const SourceText& source) {
   source_ = &source;
   reader_.emplace(source.text);
   key_place_valid_ = false;
+  excused_line_ = 0;
+  unknown_line_ = 0;
 }
 
 bool Compilation::run_line_description() {
@@ -76,7 +141,7 @@ bool Compilation::run_line_description() {
   }
 
   // Steps 4 to 6.
-  if (!general_section()) return false;
+  if (!general_section() && !reading_on()) return false;
   if (!s_.track_allocated) {
     report_.missing_length_row = true;
     return fault_without_row(25, "the general section has no \"lunghezza percorso\" row");
@@ -102,6 +167,10 @@ bool Compilation::run_line_description() {
 }
 
 void Compilation::run_service_description() {
+  // Reading on: a loop that only ended in the line description does not stop
+  // the compile's reading of the service description.
+  if (read_on_ && read_on_->stopped && !read_on_->sticky) read_on_->stopped = false;
+
   // Step 9: open the service description and look for "[generale]".
   if (!sources_.service) throw ReadFailure("the service description cannot be opened");
   open(*sources_.service);
@@ -120,10 +189,23 @@ void Compilation::run_service_description() {
   adhesion_fill_ = 0;
   if (found && !feature_loop(&Compilation::service_row)) return;
   key_place_valid_ = false;
+  final_phase_ = true;
   complete_service();
 
   // Step 12.
   final_check();
+}
+
+void Compilation::stopped_here(bool sticky) {
+  // The first stop is where the compile gave up; what the reading on meets
+  // after it (a later fault too) changes nothing of the compile's own course.
+  if (!read_on_ || read_on_->stopped) return;
+  read_on_->stopped = true;
+  read_on_->stop = current_place();
+  read_on_->sticky = sticky;
+  // A loop that ends in the service description still leads to the fills
+  // and the final check.
+  read_on_->final_ran = !sticky && sources_.service && source_ == &*sources_.service;
 }
 
 bool Compilation::feature_loop(RowHandler handler) {
@@ -135,22 +217,111 @@ bool Compilation::feature_loop(RowHandler handler) {
       key = read_key();
       if (reader_->at_end()) return true;
     }
-    switch ((this->*handler)(key, lower_ascii(key))) {
+    Flow flow = Flow::kGoOn;
+    if (!reading_on()) {
+      flow = (this->*handler)(key, lower_ascii(key));
+    } else {
+      try {
+        flow = (this->*handler)(key, lower_ascii(key));
+      } catch (const ReadFailure& failure) {
+        reading_failed(failure);
+        stopped_here(true);
+        if (!reader_->at_line_start()) reader_->skip_line();
+        continue;
+      }
+    }
+    switch (flow) {
       case Flow::kGoOn: break;
-      case Flow::kEndLoop: return true;
-      case Flow::kReturn: return false;
+      case Flow::kEndLoop:
+        if (!reading_on()) return true;
+        stopped_here(false);
+        if (!reader_->at_line_start()) reader_->skip_line();
+        break;
+      case Flow::kReturn:
+        if (!reading_on()) return false;
+        stopped_here(true);
+        if (!reader_->at_line_start()) reader_->skip_line();
+        break;
     }
   }
 }
 
 std::string Compilation::read_key() {
+  reader_->begin_row();
+  handlers_taken_ = 0;
+  failure_place_.reset();
+  failure_notes_.clear();
   std::string key = reader_->read_text();
   key_place_ = reader_->last_field();
   key_place_valid_ = true;
   return key;
 }
 
-void Compilation::fault(int32_t code, std::optional<int32_t> position, const std::string& detail) {
+const TextPlace& Compilation::field_place(size_t field) const {
+  const auto& row = reader_->row_fields();
+  if (field < row.size()) return row[field];
+  return key_place_;
+}
+
+Note Compilation::note_here(const TextPlace& at, const std::string& message) const {
+  Note n;
+  n.file = source_ ? source_->name : std::string();
+  n.line = at.line;
+  n.column = at.column + 1;
+  n.message = message;
+  if (reader_) n.excerpt = make_excerpt(reader_->line_at(at.line_start), at.column);
+  return n;
+}
+
+Note note_at(const Sources& sources, const SourcePlace& place, const std::string& message) {
+  Note n;
+  n.message = message;
+  if (!place.known()) return n;
+  n.file = place.file;
+  n.line = place.line;
+  n.column = place.column + 1;
+  const SourceText* text = nullptr;
+  if (sources.line && sources.line->name == place.file) text = &*sources.line;
+  else if (sources.service && sources.service->name == place.file) text = &*sources.service;
+  if (text) n.excerpt = make_excerpt(line_of(text->text, place.line), place.column);
+  return n;
+}
+
+Note Compilation::note_at_origin(const SourcePlace& place, const std::string& message) const {
+  return note_at(sources_, place, message);
+}
+
+std::vector<Note> Compilation::holder_note(int64_t i) const {
+  std::vector<Note> notes;
+  if (i < 0 || i > s_.last_cell || !s_.track_allocated) return notes;
+  const uint8_t kind = s_.track[static_cast<size_t>(i)].kind;
+  SourcePlace place;
+  if (static_cast<size_t>(i) < origins_->cells.size()) place = origins_->cells[static_cast<size_t>(i)];
+  std::string message = "cell " + std::to_string(i) + " (" + std::to_string(i * 50) + " to " +
+                        std::to_string(i * 50 + 50) + " m) holds " + kind_name(kind);
+  if (place.known()) {
+    message += ", placed by this row";
+  } else {
+    message += ", placed by no row";
+  }
+  notes.push_back(note_at_origin(place, message));
+  return notes;
+}
+
+void Compilation::record(Diagnostic d) {
+  if (read_on_ && read_on_->stopped && !(final_phase_ && read_on_->final_ran)) {
+    Note n;
+    n.message = "found after the compile stopped at " + read_on_->stop.file + ":" +
+                std::to_string(read_on_->stop.line);
+    d.notes.push_back(std::move(n));
+    read_on_->diagnostics.push_back(std::move(d));
+    return;
+  }
+  s_.diagnostics.push_back(std::move(d));
+}
+
+void Compilation::fault(int32_t code, std::optional<int32_t> position, const std::string& detail,
+                        size_t field, std::vector<Note> notes) {
   s_.error_code = code;
   if (position) s_.error_position = *position;
   Diagnostic d;
@@ -162,11 +333,65 @@ void Compilation::fault(int32_t code, std::optional<int32_t> position, const std
     d.file = source_->name;
     if (key_place_valid_ && reader_) {
       d.line = key_place_.line;
-      d.column = key_place_.column;
-      set_source_line(d, reader_->line_at(key_place_.line_start));
+      const TextPlace& at = field_place(field);
+      if (at.line == key_place_.line) {
+        d.column = at.column + 1;
+        Excerpt e = make_excerpt(reader_->line_at(key_place_.line_start), at.column);
+        d.source_line = std::move(e.source_line);
+        d.caret = e.caret;
+      } else {
+        // The row ran out of values on its line: the field that caused the
+        // fault stands on a later line, shown by a note.
+        d.column = key_place_.column + 1;
+        Excerpt e = make_excerpt(reader_->line_at(key_place_.line_start), key_place_.column);
+        d.source_line = std::move(e.source_line);
+        d.caret = e.caret;
+        const size_t on_line = [&] {
+          size_t n = 0;
+          for (const TextPlace& p : reader_->row_fields()) n += p.line == key_place_.line;
+          return n - 1;
+        }();
+        notes.insert(notes.begin(),
+                     note_here(at, "this row's line holds " + std::to_string(on_line) +
+                                       (on_line == 1 ? " value" : " values") +
+                                       "; the compiler took the next ones from the lines "
+                                       "after it, up to this field"));
+      }
     }
   }
-  s_.diagnostics.push_back(std::move(d));
+  d.notes = std::move(notes);
+  if (const char* then = consequence(code)) {
+    Note n;
+    n.message = then;
+    d.notes.push_back(std::move(n));
+  }
+  record(std::move(d));
+}
+
+void Compilation::fault_at_place(int32_t code, const std::string& detail, const TextPlace& at,
+                                 std::vector<Note> notes) {
+  s_.error_code = code;
+  Diagnostic d;
+  d.code = code;
+  d.message = error_message(code);
+  if (!detail.empty()) d.message += ": " + detail;
+  if (source_ != nullptr) {
+    d.file = source_->name;
+    d.line = at.line;
+    d.column = at.column + 1;
+    if (reader_) {
+      Excerpt e = make_excerpt(reader_->line_at(at.line_start), at.column);
+      d.source_line = std::move(e.source_line);
+      d.caret = e.caret;
+    }
+  }
+  d.notes = std::move(notes);
+  if (const char* then = consequence(code)) {
+    Note n;
+    n.message = then;
+    d.notes.push_back(std::move(n));
+  }
+  record(std::move(d));
 }
 
 bool Compilation::fault_without_row(int32_t code, const std::string& detail) {
@@ -177,7 +402,7 @@ bool Compilation::fault_without_row(int32_t code, const std::string& detail) {
 
 bool Compilation::position_ok(int64_t p, int64_t margin) {
   if (static_cast<double>(p + margin) / 50.0 > static_cast<double>(s_.last_cell)) {
-    fault(15, low32(p));
+    fault(15, low32(p), {}, 1);
     return false;
   }
   return true;
@@ -185,6 +410,10 @@ bool Compilation::position_ok(int64_t p, int64_t margin) {
 
 TrackCell& Compilation::cell(int64_t i) {
   if (!s_.track_allocated || i < 0 || i > s_.last_cell) {
+    // The caret goes under the row's position.
+    if (!failure_place_ && key_place_valid_ && reader_ && reader_->row_fields().size() > 1) {
+      failure_place_ = reader_->row_fields()[1];
+    }
     throw ReadFailure("cell " + std::to_string(i) + " lies outside the track (cells 0 to " +
                       std::to_string(s_.last_cell) + ")");
   }
@@ -203,7 +432,15 @@ SourcePlace Compilation::current_place() const {
 void Compilation::placed_cell(int64_t i) {
   if (origins_ == nullptr || i < 0 || i > s_.last_cell) return;
   if (origins_->cells.size() != s_.track.size()) origins_->cells.resize(s_.track.size());
-  origins_->cells[static_cast<size_t>(i)] = current_place();
+  // Filled in place: the file name's storage is reused from cell to cell.
+  SourcePlace& place = origins_->cells[static_cast<size_t>(i)];
+  if (source_ == nullptr || !key_place_valid_) {
+    place = SourcePlace{};
+    return;
+  }
+  place.file.assign(source_->name);
+  place.line = key_place_.line;
+  place.column = key_place_.column;
 }
 
 void Compilation::placed_entry(int32_t e) {
@@ -230,6 +467,37 @@ void Compilation::final_check() {
       return;
     }
   }
+}
+
+// Warnings.
+
+void Compilation::warn(WarningName w, size_t field, const std::string& message,
+                       std::vector<Note> notes) {
+  if (!wants(w) || !reader_) return;
+  warn_at(w, field_place(field), message, std::move(notes));
+}
+
+void Compilation::warn_at(WarningName w, const TextPlace& at, const std::string& message,
+                          std::vector<Note> notes) {
+  if (!wants(w) || !reader_ || source_ == nullptr) return;
+  Warning warning;
+  warning.id = w;
+  warning.name = warning_name(w);
+  warning.file = source_->name;
+  warning.line = at.line;
+  warning.column = at.column + 1;
+  warning.message = message;
+  warning.excerpt = make_excerpt(reader_->line_at(at.line_start), at.column);
+  warning.notes = std::move(notes);
+  if (read_on_ && read_on_->stopped && !(final_phase_ && read_on_->final_ran)) {
+    Note n;
+    n.message = "found after the compile stopped at " + read_on_->stop.file + ":" +
+                std::to_string(read_on_->stop.line);
+    warning.notes.push_back(std::move(n));
+    read_on_->warnings.push_back(std::move(warning));
+    return;
+  }
+  warnings_->list.push_back(std::move(warning));
 }
 
 }  // namespace compactor

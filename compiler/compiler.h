@@ -10,6 +10,7 @@
 #include <string>
 
 #include "compiler/origins.h"
+#include "compiler/warnings.h"
 #include "model/scenario.h"
 
 namespace compactor {
@@ -37,6 +38,33 @@ struct CompileReport {
 // keep-path flag set, as the compile driver leaves them. When `origins` is
 // given it is filled with the row behind every placed cell and entry; the
 // model is the same either way.
-CompileReport memorizza_dati(Scenario& s, const Sources& sources, Origins* origins = nullptr);
+// When `warnings` is given, the enabled warnings are added to its list; the
+// model is the same either way.
+CompileReport memorizza_dati(Scenario& s, const Sources& sources, Origins* origins = nullptr,
+                             WarningSink* warnings = nullptr);
+
+// A note at a row of one of the sources (an origin), with its line and a
+// caret under the row's key; a place that is not known gives a note without one.
+Note note_at(const Sources& sources, const SourcePlace& place, const std::string& message);
+
+// Reading on past the point where the compile gave up (the check command):
+// after a fault that makes the compiler return the row is skipped, after a
+// reading failure reading resumes at the next line, and the feature loops go
+// on after a row beyond the track. What is found after the first stop is
+// kept here, each with a note naming that stop.
+struct ReadOn {
+  bool stopped = false;
+  bool sticky = false;     // the compile returned there (not only ended a feature loop)
+  bool final_ran = false;  // the compile itself went on to its final fills and check
+  SourcePlace stop;
+  std::vector<Diagnostic> diagnostics;
+  std::vector<Warning> warnings;
+};
+
+// Compiles `s` from the sources as memorizza_dati does, reading on past
+// every stop; the faults and warnings found after the compile's own stop
+// are in `read_on`. The model it leaves is not the compile's.
+void read_on_past_faults(Scenario& s, const Sources& sources, WarningSink* warnings,
+                         ReadOn& read_on);
 
 }  // namespace compactor

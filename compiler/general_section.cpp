@@ -23,13 +23,34 @@ bool Compilation::general_section() {
     std::string key = read_key();
     if (reader_->at_end()) return true;
     for (int comments = 0; comments < 10 && contains(key, "-"); ++comments) key = read_key();
+    if (!reading_on()) {
+      if (const std::optional<bool> done = general_row(key)) return *done;
+      continue;
+    }
+    // Reading on: a fault skips the row, a reading failure the rest of its line.
+    try {
+      if (const std::optional<bool> done = general_row(key)) {
+        if (*done) return true;
+        stopped_here(true);
+        if (!reader_->at_line_start()) reader_->skip_line();
+      }
+    } catch (const ReadFailure& failure) {
+      reading_failed(failure);
+      stopped_here(true);
+      if (!reader_->at_line_start()) reader_->skip_line();
+    }
+  }
+}
 
+std::optional<bool> Compilation::general_row(const std::string& key) {
+  {
     const std::string lower = lower_ascii(key);
     if (contains(lower, "percorso") && contains(lower, "lunghezza")) {
+      took("the line-length row");
       const int32_t length = reader_->read_i32();
       s_.table[84].long2 = length;
       if (length > kMaxLineLength) {
-        fault(1, std::nullopt);
+        fault(1, std::nullopt, {}, 1);
         return false;
       }
       if (length < 0) throw ReadFailure("a negative line length");
@@ -39,15 +60,26 @@ bool Compilation::general_section() {
     const char* words[3] = {"tre", "due", "uno"};
     for (int n = 0; n < 3; ++n) {
       if (contains(key, words[n]) && contains(key, "progressiva")) {
+        took(n == 0 ? "the progressive \"tre\"" : n == 1 ? "the progressive \"due\"" : "the progressive \"uno\"");
         progressives[n]->long1 = reader_->read_i32();
         progressives[n]->long2 = reader_->read_i32();
         progressives[n]->long3 = reader_->read_i32();
       }
     }
-    if (contains(key, "sfondo") && contains(key, "uno")) s_.table[85].long1 = reader_->read_i32();
-    if (contains(key, "sfondo") && contains(key, "due")) s_.table[85].long3 = reader_->read_i32();
-    if (contains(key, "sfondo") && contains(key, "tre")) s_.table[85].long2 = reader_->read_i32();
+    if (contains(key, "sfondo") && contains(key, "uno")) {
+      took("the background \"uno\"");
+      s_.table[85].long1 = reader_->read_i32();
+    }
+    if (contains(key, "sfondo") && contains(key, "due")) {
+      took("the background \"due\"");
+      s_.table[85].long3 = reader_->read_i32();
+    }
+    if (contains(key, "sfondo") && contains(key, "tre")) {
+      took("the background \"tre\"");
+      s_.table[85].long2 = reader_->read_i32();
+    }
     if (contains(key, "segnali") && contains(key, "ripetizione")) {
+      took("the signal-repetition row");
       TableEntry& train = s_.table[86];
       train.long1 = reader_->read_i32();
       train.long2 = reader_->read_i32();
@@ -58,13 +90,15 @@ bool Compilation::general_section() {
       else if (contains(key, "9")) train.long3 = 9;
       else code = 5;
       if (code != 0) {
-        fault(code, std::nullopt);
+        fault(code, std::nullopt, {}, code == 3 ? 1 : code == 4 ? 2 : 0);
         return false;
       }
       if (train.long2 == 0) train.long3 = 0;
     }
+    after_row(key, kLineWords);
     if (is_header(key)) return true;
   }
+  return std::nullopt;
 }
 
 void Compilation::line_length(int32_t length) {

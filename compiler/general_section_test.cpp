@@ -67,13 +67,14 @@ TEST(GeneralSectionTest, SignalRepetitionCodes) {
     const char* row;
     int32_t code;
     int32_t repetition;
+    int column = 0;  // of the caret: the key (5), the start (3), the end (4)
   } cases[] = {
       {"ripetizione segnali 4 codici,    0,    239000", 0, 4},
       {"ripetizione segnali 9 codici,    50,    1000", 0, 9},
       {"ripetizione segnali 9 codici,    50,    0", 0, 0},
-      {"ripetizione segnali codici,    0,    1000", 5, 0},
-      {"ripetizione segnali codici,    25,    1000", 3, 0},
-      {"ripetizione segnali 4 codici,    0,    1010", 4, 0},
+      {"ripetizione segnali codici,    0,    1000", 5, 0, 1},
+      {"ripetizione segnali codici,    25,    1000", 3, 0, 32},
+      {"ripetizione segnali 4 codici,    0,    1010", 4, 0, 40},
   };
   for (const auto& c : cases) {
     const Compiled r = compile_texts(with_length(std::string(c.row) + "\r\n[curve]\r\n"), kEmptyService);
@@ -86,6 +87,10 @@ TEST(GeneralSectionTest, SignalRepetitionCodes) {
       EXPECT_TRUE(r.report.line_consumed);
       EXPECT_FALSE(r.report.service_consumed);
       EXPECT_EQ(r.s.diagnostics.back().line, 3) << c.row;
+      EXPECT_EQ(r.s.diagnostics.back().column, c.column) << c.row;
+      ASSERT_EQ(r.s.diagnostics.back().notes.size(), 1u) << c.row;
+      EXPECT_EQ(r.s.diagnostics.back().notes[0].message,
+                "the compiler stops here and does not read the service description");
     }
   }
 }
@@ -162,6 +167,8 @@ TEST(GeneralSectionTest, AReadFailureNamesTheRowOfItsKeyField) {
   EXPECT_EQ(d.file, "line.txt");
   EXPECT_EQ(d.line, 3);
   EXPECT_EQ(d.source_line, "sfondo uno,    1.5");
+  EXPECT_EQ(d.column, 16);  // under the value that failed
+  EXPECT_EQ(d.caret, 15);
   EXPECT_NE(d.message.find("1.5"), std::string::npos) << d.message;
 }
 

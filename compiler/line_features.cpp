@@ -34,21 +34,47 @@ std::optional<double> curvature(const std::string& key) {
 
 Compilation::Flow Compilation::line_row(const std::string& key, const std::string& lower) {
   if (contains(lower, "pendenza")) {
+    took("the gradient row");
     if (Flow f = gradient(); f != Flow::kGoOn) return f;
   }
   if (contains(lower, "curva")) {
+    took("the curve row");
     if (Flow f = curve(key, lower); f != Flow::kGoOn) return f;
   }
   if (contains(lower, "montagna")) {
+    took("the tunnel row");
     if (Flow f = memo_montagna(); f != Flow::kGoOn) return f;
   }
   if (contains(lower, "indicatori_v")) {
+    took("the speed-indicator row");
     if (Flow f = memo_indicatori_v_max(); f != Flow::kGoOn) return f;
   }
   if (contains(lower, "cartello") && contains(lower, "indicat")) {
+    took("the direction-board row");
     if (Flow f = direction_board(); f != Flow::kGoOn) return f;
   }
+  after_row(key, kLineWords);
   return Flow::kGoOn;
+}
+
+// The kilometre a direction board's text names ("Km 323+402" gives 323402).
+static std::optional<int64_t> board_kilometre(const std::string& text) {
+  const std::string lower = lower_ascii(text);
+  const size_t at = lower.find("km");
+  if (at == std::string::npos) return std::nullopt;
+  size_t i = at + 2;
+  while (i < lower.size() && lower[i] == ' ') ++i;
+  auto digits = [&](int64_t& v) {
+    const size_t from = i;
+    v = 0;
+    while (i < lower.size() && lower[i] >= '0' && lower[i] <= '9' && i - from < 9) v = v * 10 + (lower[i++] - '0');
+    return i > from;
+  };
+  int64_t a = 0, b = 0;
+  if (!digits(a) || i >= lower.size() || lower[i] != '+') return std::nullopt;
+  ++i;
+  if (!digits(b)) return std::nullopt;
+  return a * 1000 + b;
 }
 
 Compilation::Flow Compilation::gradient() {
@@ -56,6 +82,12 @@ Compilation::Flow Compilation::gradient() {
   const int32_t g = reader_->read_i32();
   if (!position_ok(p, 100)) return Flow::kEndLoop;
   const int64_t n = round_half_even(p / 50.0);
+  if (warnings_) {
+    off_grid(1, p);
+    fill_order("gradient", p, previous_gradient_p_, n, gradient_fill_);
+    truncated(2, "gradient code (gradient + 100, 8 bits)", int64_t{g} + 100, low8(int64_t{g} + 100));
+    previous_gradient_p_ = p;
+  }
   if (n > 0) {
     do {
       cell(gradient_fill_).gradientCode = low8(int64_t{previous_gradient_} + 100);
@@ -77,6 +109,17 @@ Compilation::Flow Compilation::curve(const std::string& key, const std::string& 
     return Flow::kReturn;
   }
   if (contains(lower, "s")) k = -*k;
+  if (warnings_ && (int64_t{start} + 1 < s_.path.next ||
+                    (previous_curve_p_ && start < *previous_curve_p_))) {
+    const int64_t next = s_.path.next;
+    const int64_t end = int64_t{start} + length;
+    warn(WarningName::kUnordered, 1,
+         "this curve starts at " + std::to_string(start) + " m, behind the path, which is drawn up to " +
+             std::to_string(next - 1) + " m; " +
+             (end >= next ? "only its part from " + std::to_string(next) + " m on is drawn"
+                          : std::string("none of it is drawn")));
+  }
+  if (warnings_) previous_curve_p_ = start;
   if (!extend_path(start, 0.0, true)) return Flow::kReturn;
   if (!extend_path(int64_t{start} + length, *k, true)) return Flow::kReturn;
   return Flow::kGoOn;
@@ -137,12 +180,31 @@ Compilation::Flow Compilation::memo_montagna() {
   s_.tunnel_starts[static_cast<size_t>(count)] = inizio;
   s_.tunnel_ends[static_cast<size_t>(count)] = fine;
   placed_tunnel(count);
-  if (count > 1 && int64_t{inizio} - s_.tunnel_ends[static_cast<size_t>(count - 1)] <= 150) tipo = 3;
+  const bool close = count > 1 && int64_t{inizio} - s_.tunnel_ends[static_cast<size_t>(count - 1)] <= 150;
+  if (close) tipo = 3;
 
   const int64_t first = round_half_even(inizio / 50.0);
   const int64_t last = round_half_even(fine / 50.0 - 1.0);
   const int64_t from = std::max<int64_t>(first, 0);
   const int64_t to = std::min<int64_t>(last, s_.last_cell);
+  if (warnings_) {
+    off_grid(1, inizio);
+    off_grid(2, fine);
+    if (previous_tunnel_p_ && inizio < *previous_tunnel_p_) {
+      warn(WarningName::kUnordered, 1,
+           "this tunnel starts at " + std::to_string(inizio) +
+               " m, before the previous tunnel; the compiler still compares it with the previous "
+               "row's end" + (close ? ", so it becomes type 3" : std::string()));
+    }
+    previous_tunnel_p_ = inizio;
+    truncated(3, close ? "tunnel type" : "tunnel type (type - 10 with markers)", tipo, low8(tipo));
+    if (last > s_.last_cell || first < 0) {
+      warn(WarningName::kClipped, last > s_.last_cell ? 2 : 1,
+           "the tunnel covers cells " + std::to_string(first) + " to " + std::to_string(last) +
+               "; the compiler cuts it to the track's cells " + std::to_string(from) + " to " +
+               std::to_string(to));
+    }
+  }
   for (int64_t i = from; i <= to; ++i) {
     TrackCell& c = cell(i);
     c.tunnel = low8(tipo);
@@ -163,8 +225,14 @@ Compilation::Flow Compilation::memo_indicatori_v_max() {
   const int64_t i = round_half_even(posizione / 50.0 + 1.0);
   TrackCell& c = cell(i);
   if (!is_free(c)) {
-    fault(21, posizione);
+    fault(21, posizione, {}, 1, holder_note(i));
     return Flow::kReturn;
+  }
+  if (warnings_) {
+    off_grid(1, posizione);
+    truncated(5, "stripe counts (10 x strisces + strisced, 16 bits)",
+              10 * int64_t{strisces} + strisced,
+              low16(10 * int64_t{low16(strisces)} + low16(strisced)));
   }
   c.kind = kSpeedIndicator;
   placed_cell(i);
@@ -182,8 +250,12 @@ Compilation::Flow Compilation::direction_board() {
   const int64_t i = round_half_even(p / 50.0 + 1.0);
   TrackCell& c = cell(i);
   if (!is_free(c)) {
-    fault(6, p);
+    fault(6, p, {}, 1, holder_note(i));
     return Flow::kReturn;
+  }
+  if (warnings_) {
+    off_grid(1, p);
+    if (wants(WarningName::kBoardKm)) board_km(p, text);
   }
   if (board_count_ >= kFirstBoardSlot) throw ReadFailure("more than 80 direction boards");
   if (text.size() > kLongestText) throw ReadFailure("a board text longer than 65535 bytes");
@@ -195,6 +267,28 @@ Compilation::Flow Compilation::direction_board() {
   --board_slot_;
   ++board_count_;
   return Flow::kGoOn;
+}
+
+void Compilation::board_km(int32_t p, const std::string& text) {
+  const std::optional<int64_t> written = board_kilometre(text);
+  if (!written) return;
+  // The progressive in force: the one with the greatest start at or before p.
+  for (int e = 81; e <= 83; ++e) {
+    const TableEntry& t = s_.table[static_cast<size_t>(e)];
+    if ((t.long1 == 0 && t.long2 == 0) || t.long1 > p) continue;
+    const int64_t km = int64_t{t.long2} + (int64_t{p} - t.long1);
+    if (km != *written) {
+      auto show = [](int64_t v) {
+        std::string m = std::to_string(v % 1000);
+        return std::to_string(v / 1000) + "+" + std::string(3 - std::min<size_t>(3, m.size()), '0') + m;
+      };
+      warn(WarningName::kBoardKm, 2,
+           "the board reads Km " + show(*written) + ", but the progressives give Km " + show(km) +
+               " at " + std::to_string(p) + " m (" + std::to_string(*written - km) +
+               " m apart); the text is stored as written");
+    }
+    return;
+  }
 }
 
 void Compilation::complete_line() {

@@ -50,6 +50,20 @@ void FieldReader::mark_field_start() {
   last_field_.line = line_;
   last_field_.line_start = line_start_;
   last_field_.column = static_cast<int>(pos_ - line_start_);
+  row_.push_back(last_field_);
+}
+
+std::string_view FieldReader::rest_of_line() const {
+  size_t end = pos_;
+  while (end < text_.size() && text_[end] != '\n' &&
+         !(text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n')) {
+    ++end;
+  }
+  return text_.substr(pos_, end - pos_);
+}
+
+void FieldReader::skip_line() {
+  while (pos_ < text_.size() && !consume_line_end()) ++pos_;
 }
 
 std::string FieldReader::read_text() {

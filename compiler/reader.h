@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace compactor {
 
@@ -48,6 +49,18 @@ class FieldReader {
   // The text of the line that starts at `line_start`, without its end.
   std::string_view line_at(size_t line_start) const;
 
+  // The fields of the current row: begin_row() starts a row, and every field
+  // read after it (the key first) is recorded with its place.
+  void begin_row() { row_.clear(); }
+  const std::vector<TextPlace>& row_fields() const { return row_; }
+
+  // True when the next read starts a line (nothing of the current line is left).
+  bool at_line_start() const { return pos_ == line_start_; }
+  // What is left of the current line, without its end.
+  std::string_view rest_of_line() const;
+  // Drops what is left of the current line, its end included.
+  void skip_line();
+
  private:
   int64_t read_number(int64_t min, int64_t max, const char* target);
   void skip_blanks();
@@ -60,6 +73,7 @@ class FieldReader {
   int line_ = 1;
   size_t line_start_ = 0;
   TextPlace last_field_;
+  std::vector<TextPlace> row_;
 };
 
 }  // namespace compactor

@@ -3,6 +3,8 @@
 #include "compiler/compilation.h"
 #include "compiler/rounding.h"
 
+#include <cstdio>
+
 namespace compactor {
 
 Compilation::Flow Compilation::station() {
@@ -17,11 +19,11 @@ Compilation::Flow Compilation::station() {
   const int32_t p = reader_->read_i32();
   r.long3 = p;
   if (static_cast<double>(int64_t{p} + 800) / 50.0 > static_cast<double>(s_.last_cell)) {
-    fault(15, p);
+    fault(15, p, {}, 1);
     return Flow::kEndLoop;
   }
   if (p % 50 != 0) {
-    fault(8, p);
+    fault(8, p, {}, 1);
     return Flow::kReturn;
   }
 
@@ -29,7 +31,7 @@ Compilation::Flow Compilation::station() {
   r.kind = reader_->read_u8();
   const int32_t length = reader_->read_i32();
   if (length % 100 != 0) {
-    fault(9, p);
+    fault(9, p, {}, 3);
     return Flow::kReturn;
   }
 
@@ -48,6 +50,22 @@ Compilation::Flow Compilation::station() {
   const int32_t m = reader_->read_i32();
   const int32_t sec = reader_->read_i32();
   r.long4 = low32((int64_t{h} * 60 + m) * 60 + sec);
+  if (warnings_ && r.long4 != 0) {
+    if (previous_timed_station_ && r.long4 < *previous_timed_station_) {
+      auto clock = [](int32_t t) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%d:%02d:%02d", t / 3600, t / 60 % 60, t % 60);
+        return std::string(buf);
+      };
+      warn(WarningName::kTimetable, 14,
+           "the time " + clock(r.long4) + " is earlier than " + clock(*previous_timed_station_) +
+               ", the time of the previous timed station; the compiler stores it as given",
+           {note_at_origin(origins_->entries[static_cast<size_t>(previous_timed_station_entry_)],
+                           "the previous timed station")});
+    }
+    previous_timed_station_ = r.long4;
+    previous_timed_station_entry_ = station_counter_;
+  }
   std::string name = reader_->read_text();
   if (name.size() > 65535) throw ReadFailure("a station name longer than 65535 bytes");
   r.text = std::move(name);
@@ -86,11 +104,17 @@ Compilation::Flow Compilation::station() {
     if (end_cells - 1.0 > 1.0) {
       const int64_t i = round_half_even(end_cells - 1.0);
       TrackCell& point = cell(i);
+      if (warnings_ && !is_free(point) && wants(WarningName::kOverwritten)) {
+        warn(WarningName::kOverwritten, 1,
+             "the station point goes to cell " + std::to_string(i) + ", which held " +
+                 kind_name(point.kind) + "; that feature is gone",
+             holder_note(i));
+      }
       point.kind = kStationPoint;
       placed_cell(i);
       point.paramA = low16(station_counter_);
     } else {
-      fault(24, std::nullopt);
+      fault(24, std::nullopt, {}, 3);
       return Flow::kReturn;
     }
   }
@@ -98,7 +122,12 @@ Compilation::Flow Compilation::station() {
   // 10 and 11: order along the line, and room below the board texts.
   if (station_counter_ > 1 &&
       int64_t{r.long1} - 350 < s_.table[static_cast<size_t>(station_counter_ - 1)].long2) {
-    fault(22, p);
+    const TableEntry& previous = s_.table[static_cast<size_t>(station_counter_ - 1)];
+    fault(22, p, {}, 1,
+          {note_at_origin(origins_->entries[static_cast<size_t>(station_counter_ - 1)],
+                          "the previous station's platform ends at " + std::to_string(previous.long2) +
+                              " m; this one starts at " + std::to_string(r.long1) +
+                              " m, less than 350 m after it")});
     return Flow::kReturn;
   }
   ++station_counter_;

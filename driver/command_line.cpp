@@ -15,6 +15,7 @@ namespace compactor {
 // Every command of the program, in the order `compactor help` lists them.
 void add_export_command(CLI::App& app, Action& action);
 void add_compile_command(CLI::App& app, Action& action);
+void add_check_command(CLI::App& app, Action& action);
 #ifdef COMPACTOR_HAS_SERVE
 void add_serve_command(CLI::App& app, Action& action);
 #endif
@@ -25,6 +26,7 @@ using CommandAdder = void (*)(CLI::App& app, Action& action);
 constexpr CommandAdder kCommands[] = {
     add_export_command,
     add_compile_command,
+    add_check_command,
 #ifdef COMPACTOR_HAS_SERVE
     add_serve_command,
 #endif

@@ -2,7 +2,28 @@
 #include <memory>
 
 #include "driver/cli.h"
+#include "driver/diagnostic_options.h"
 #include "driver/run.h"
+
+namespace compactor {
+
+// -W flags and --sarif, on compile and check.
+void add_diagnostic_options(CLI::App* c, Command& cmd) {
+  add_warning_flags(c, cmd.warning_flags);
+  c->add_option_function<std::string>(
+       "--sarif", [&cmd](const std::string& f) { cmd.sarif = f; },
+       "also write the faults and warnings as a SARIF 2.1.0 log to FILE")
+      ->type_name("FILE");
+}
+
+// What the -W values mean; an unknown name is a usage error.
+void check_warning_flags(Command& cmd) {
+  if (std::optional<std::string> error = apply_warning_flags(cmd.warning_flags, cmd.warnings)) {
+    throw CLI::ValidationError("-W", *error);
+  }
+}
+
+}  // namespace compactor
 
 namespace compactor {
 
@@ -30,16 +51,19 @@ void add_compile_command(CLI::App& app, Action& action) {
   CLI::App* c = add_command(
       app, "compile",
       {"compactor compile LINE SERVICE [--dir DIR] [--scenario NAME] [--train NAME]\n"
-       "                         [--no-path] [--json]",
+       "                         [--no-path] [-W NAME]... [--json] [--sarif FILE]",
        "Compiles a line description and a service description into the three compiled files.\n"
        "The path file SCENARIO_linea.dat, the table file SCENARIO_TRAIN.sim and the track\n"
        "file SCENARIO_TRAIN.dat are written into DIR, each replaced atomically. The sources\n"
        "are only read. Faults in the sources do not stop the compile: each is shown as\n"
-       "FILE:LINE: error CODE: MESSAGE, and the exit status is 1. A line description that\n"
-       "never sized the track, or a fatal error of the model, writes nothing (status 2).",
+       "FILE:LINE:COL: error CODE: MESSAGE, and the exit status is 1. A line description that\n"
+       "never sized the track, or a fatal error of the model, writes nothing (status 2).\n"
+       "Warnings (FILE:LINE:COL: warning: MESSAGE [-WNAME]) change nothing that is written\n"
+       "and, without -Werror, not the exit status either.",
        "  compactor compile line.txt svc.txt --dir out\n"
        "  compactor compile line.txt svc.txt --scenario Alfa --train \"R 101\"\n"
-       "  compactor compile line.txt svc.txt --no-path --json   # keep the earlier path file"});
+       "  compactor compile line.txt svc.txt --no-path --json   # keep the earlier path file\n"
+       "  compactor compile line.txt svc.txt -Wall -Werror      # any warning fails the run"});
   c->add_option("LINE", cmd->line_source, "the line description")->required()->type_name("");
   c->add_option("SERVICE", cmd->service_source, "the service description")->required()->type_name("");
   add_dir_option(c, cmd->dir, "where the compiled files go (default: the current directory)");
@@ -48,7 +72,11 @@ void add_compile_command(CLI::App& app, Action& action) {
       "--no-path", [cmd] { cmd->keep_path = false; },
       "write no path file and leave an existing one as it is");
   add_json_flag(c, cmd->json);
-  c->callback([cmd, &action] { action = [cmd] { return run_command(*cmd); }; });
+  add_diagnostic_options(c, *cmd);
+  c->callback([cmd, &action] {
+    check_warning_flags(*cmd);
+    action = [cmd] { return run_command(*cmd); };
+  });
 }
 
 }  // namespace compactor

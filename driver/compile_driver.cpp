@@ -9,8 +9,9 @@
 namespace compactor {
 
 CompileRun memorizza_percorso(int32_t j, const Names& names, const Sources& sources,
-                              const std::string& dir, const SourceCleanup& cleanup) {
-  CompiledScenario compiled = compile_scenario(j, names, sources);
+                              const std::string& dir, const SourceCleanup& cleanup,
+                              WarningSink* warnings) {
+  CompiledScenario compiled = compile_scenario(j, names, sources, nullptr, warnings);
   // Nothing was written yet: the built-in run deletes what the compiler read.
   if (cleanup) cleanup(compiled.report);
   CompileRun run;

@@ -28,8 +28,11 @@ using SourceCleanup = std::function<void(const CompileReport&)>;
 
 // Runs the whole compile into `dir`. File errors while writing throw FileError
 // (files already written stay; the file in hand keeps its earlier content).
+// When `warnings` is given, the compiler's warnings go there (the model and
+// the files are the same either way).
 CompileRun memorizza_percorso(int32_t j, const Names& names, const Sources& sources,
-                              const std::string& dir, const SourceCleanup& cleanup = {});
+                              const std::string& dir, const SourceCleanup& cleanup = {},
+                              WarningSink* warnings = nullptr);
 
 // Writes the compiled files of `s` into `dir` (the path file only when its
 // keep-path flag is set), each replaced atomically, and appends their names

@@ -58,3 +58,60 @@ TEST(ReportJson, FileNamesThatAreNotUtf8DoNotStopTheReport) {
 
 }  // namespace
 }  // namespace compactor
+
+namespace compactor {
+namespace {
+
+Note placed_note(const std::string& file, int line, int column, const std::string& message,
+                 const std::string& source_line) {
+  Note n;
+  n.file = file;
+  n.line = line;
+  n.column = column;
+  n.message = message;
+  n.excerpt.source_line = source_line;
+  n.excerpt.caret = column - 1;
+  return n;
+}
+
+TEST(ReportText, AWarningWithANoteInTheFormOfGccAndClang) {
+  Warning w;
+  w.name = "overwritten";
+  w.file = "svc.txt";
+  w.line = 3;
+  w.column = 11;
+  w.message = "the station point goes to cell 201, which held a signal; that feature is gone";
+  w.excerpt.source_line = "stazione, 10000, 12, 200";
+  w.excerpt.caret = 10;
+  w.notes.push_back(placed_note("svc.txt", 2, 1, "cell 201 holds a signal, placed by this row", "segnale, 10000"));
+  EXPECT_EQ(format_warning(w),
+            "svc.txt:3:11: warning: the station point goes to cell 201, which held a signal; that feature is "
+            "gone [-Woverwritten]\n"
+            "    stazione, 10000, 12, 200\n"
+            "              ^\n"
+            "svc.txt:2:1: note: cell 201 holds a signal, placed by this row\n"
+            "    segnale, 10000\n"
+            "    ^\n");
+}
+
+TEST(ReportSarif, AFaultOfNoRowStandsAtItsFirstPlacedNote) {
+  Diagnostic d;
+  d.code = 12;
+  d.position = 5000;
+  d.message = "no room";
+  d.notes.push_back(placed_note("my svc.txt", 5, 1, "the slowdown", "rallentamento,  4950"));
+  Note plain;
+  plain.message = "the pass goes on";
+  d.notes.push_back(plain);
+  const nlohmann::ordered_json log = to_sarif({d}, {});
+  const auto& result = log["runs"][0]["results"][0];
+  EXPECT_EQ(result["ruleId"], "E12");
+  EXPECT_EQ(result["message"]["text"], "no room (at 5000 m); the pass goes on");
+  EXPECT_EQ(result["locations"][0]["physicalLocation"]["artifactLocation"]["uri"], "my%20svc.txt");
+  EXPECT_EQ(result["locations"][0]["physicalLocation"]["region"]["startLine"], 5);
+  EXPECT_EQ(result["relatedLocations"].size(), 1u);
+  EXPECT_EQ(log["runs"][0]["tool"]["driver"]["rules"][0]["id"], "E12");
+}
+
+}  // namespace
+}  // namespace compactor

@@ -1,5 +1,6 @@
 #include "driver/run.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "documents/notes.h"
@@ -9,6 +10,7 @@
 #include "driver/files.h"
 #include "driver/platform.h"
 #include "driver/report.h"
+#include "pipeline/compile.h"
 #include "model/file_names.h"
 #include "sources/line_description.h"
 #include "sources/service_description.h"
@@ -20,6 +22,13 @@ namespace {
 class Outcome {
  public:
   explicit Outcome(bool json) : json_(json) {}
+  // compile and check: warnings are collected and reported, -Werror and
+  // --sarif apply.
+  Outcome(const Command& cmd) : json_(cmd.json), werror_(cmd.warnings.werror), sarif_(cmd.sarif) {
+    report_.warnings.emplace();
+    line_name_ = cmd.line_source;
+    service_name_ = cmd.service_source;
+  }
 
   void take(const CompileRun& run) {
     report_.error_code = run.scenario.error_code;
@@ -27,20 +36,35 @@ class Outcome {
     report_.diagnostics = run.scenario.diagnostics;
     report_.written.insert(report_.written.end(), run.written.begin(), run.written.end());
   }
+  void take_warnings(std::vector<Warning> warnings) {
+    if (report_.warnings) *report_.warnings = std::move(warnings);
+  }
+  RunReport& report() { return report_; }
   void wrote(const std::string& name) { report_.written.push_back(name); }
   void forget(const std::string& name) { std::erase(report_.written, name); }
 
   // Ends with the compiled files written (or only documents, for export).
   int finish() {
     platform::hide_waiting();
+    if (!write_sarif()) return kExitStopped;
     print_diagnostics();
     if (json_) std::fputs(format_json(report_).c_str(), stdout);
-    return report_.error_code == 0 ? kExitClean : kExitFaults;
+    if (report_.error_code != 0) return kExitFaults;
+    return failing_warnings() ? kExitFaults : kExitClean;
+  }
+
+  // check: 1 with any fault, or with warnings under -Werror.
+  int finish_check() {
+    if (!write_sarif()) return kExitStopped;
+    print_diagnostics();
+    if (json_) std::fputs(format_json(report_).c_str(), stdout);
+    return !report_.diagnostics.empty() || failing_warnings() ? kExitFaults : kExitClean;
   }
 
   // Ends before the compiled files were written.
   int stop(const std::string& reason) {
     platform::hide_waiting();
+    write_sarif();
     print_diagnostics();
     report_.fatal = reason;
     report_.written.clear();
@@ -52,6 +76,7 @@ class Outcome {
   // errore: the fatal error report of the compiled model.
   int errore(const std::string& a) {
     platform::hide_waiting();
+    write_sarif();
     print_diagnostics();
     report_.fatal = a;
     report_.written.clear();
@@ -61,14 +86,62 @@ class Outcome {
   }
 
  private:
+  bool failing_warnings() const { return werror_ && report_.warnings && !report_.warnings->empty(); }
+
+  // --sarif FILE: false when it cannot be written (the message says why).
+  bool write_sarif() {
+    if (!sarif_ || sarif_written_) return true;
+    sarif_written_ = true;
+    try {
+      const std::string text = format_sarif(report_.diagnostics,
+                                            report_.warnings ? *report_.warnings : std::vector<Warning>{});
+      replace_file(*sarif_, [&](ByteSink& out) { out.write(text.data(), text.size()); });
+      return true;
+    } catch (const FileError& e) {
+      std::fprintf(stderr, "compactor: %s\n", e.what());
+      return false;
+    }
+  }
+
+  // Faults and warnings in the order of their files (the line description
+  // first) and lines; what belongs to no row comes last.
   void print_diagnostics() {
     if (json_ || printed_) return;
     printed_ = true;
-    for (const Diagnostic& d : report_.diagnostics) std::fputs(format_diagnostic(d).c_str(), stderr);
+    struct Entry {
+      int rank;
+      int line;
+      std::string text;
+    };
+    auto rank = [&](const std::string& file, int line) {
+      if (file.empty() || line == 0) return 2;
+      if (file == line_name_) return 0;
+      if (file == service_name_) return 1;
+      return 2;
+    };
+    std::vector<Entry> entries;
+    for (const Diagnostic& d : report_.diagnostics) {
+      entries.push_back({rank(d.file, d.line), d.line, format_diagnostic(d)});
+    }
+    if (report_.warnings) {
+      for (const Warning& w : *report_.warnings) {
+        entries.push_back({rank(w.file, w.line), w.line, format_warning(w)});
+      }
+    }
+    if (report_.warnings) {
+      std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.rank != b.rank ? a.rank < b.rank : a.rank < 2 && a.line < b.line;
+      });
+    }
+    for (const Entry& e : entries) std::fputs(e.text.c_str(), stderr);
   }
 
   bool json_;
+  bool werror_ = false;
+  std::optional<std::string> sarif_;
+  bool sarif_written_ = false;
   bool printed_ = false;
+  std::string line_name_, service_name_;
   RunReport report_;
 };
 
@@ -143,16 +216,39 @@ int export_run(const Command& cmd) {
 }
 
 int compile_run(const Command& cmd) {
-  Outcome outcome(cmd.json);
+  Outcome outcome(cmd);
   try {
     Sources sources;
     sources.line = SourceText{cmd.line_source, read_file(cmd.line_source)};
     sources.service = SourceText{cmd.service_source, read_file(cmd.service_source)};
-    const CompileRun run =
-        memorizza_percorso(cmd.keep_path ? 1 : 0, cmd.names, sources, output_dir(cmd, "."));
+    WarningSink warnings;
+    warnings.enabled = cmd.warnings.enabled;
+    const CompileRun run = memorizza_percorso(cmd.keep_path ? 1 : 0, cmd.names, sources,
+                                              output_dir(cmd, "."), {}, &warnings);
     outcome.take(run);
+    outcome.take_warnings(std::move(warnings.list));
     if (run.fatal) return stop_or_errore(run, outcome);
     return outcome.finish();
+  } catch (const FileError& e) {
+    return outcome.stop(e.what());
+  }
+}
+
+int check_run(const Command& cmd) {
+  Outcome outcome(cmd);
+  try {
+    Sources sources;
+    sources.line = SourceText{cmd.line_source, read_file(cmd.line_source)};
+    sources.service = SourceText{cmd.service_source, read_file(cmd.service_source)};
+    CheckResult checked = check_scenario(cmd.keep_path ? 1 : 0, cmd.names, sources, cmd.warnings.enabled);
+    RunReport& r = outcome.report();
+    r.error_code = checked.error_code;
+    r.error_position = checked.error_position;
+    r.diagnostics = std::move(checked.diagnostics);
+    outcome.take_warnings(std::move(checked.warnings));
+    // A compile that would write nothing: the JSON report says why.
+    r.fatal = checked.fatal;
+    return outcome.finish_check();
   } catch (const FileError& e) {
     return outcome.stop(e.what());
   }
@@ -165,6 +261,7 @@ int run_command(const Command& cmd) {
     case Mode::kBuiltIn: return built_in_run(cmd);
     case Mode::kExport: return export_run(cmd);
     case Mode::kCompile: return compile_run(cmd);
+    case Mode::kCheck: return check_run(cmd);
   }
   return kExitUsage;
 }

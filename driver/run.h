@@ -1,20 +1,23 @@
 // The run sequence: the built-in run (write the sources and the crew
 // documents, compile, write the compiled files), export, and compile of a
 // user's sources. Each returns the process exit status:
-//   0  compiled files written, error code 0
-//   1  compiled files written, error code not 0
+//   0  compiled files written, error code 0 (check: nothing found)
+//   1  compiled files written, error code not 0, or warnings under -Werror
+//      (check: a fault found, or a warning under -Werror)
 //   2  stopped before writing them (fatal 1250/1251, no track, file error)
 //   64 usage error
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "compiler/warnings.h"
 #include "model/scenario.h"
 
 namespace compactor {
 
-enum class Mode { kBuiltIn, kExport, kCompile };
+enum class Mode { kBuiltIn, kExport, kCompile, kCheck };
 
 // The built-in run, export and compile, as their command lines give them.
 struct Command {
@@ -25,6 +28,10 @@ struct Command {
   Names names;
   bool keep_path = true;
   bool json = false;
+  // compile and check: the -W flags as given, and what they mean.
+  std::vector<std::string> warning_flags;
+  WarningFlags warnings;
+  std::optional<std::string> sarif;  // --sarif FILE
 };
 
 inline constexpr int kExitClean = 0;

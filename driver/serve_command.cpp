@@ -9,6 +9,7 @@ namespace compactor {
 void add_serve_command(CLI::App& app, Action& action) {
   auto o = std::make_shared<serve::ServeOptions>();
   auto write_dir = std::make_shared<std::string>();
+  auto warning_flags = std::make_shared<std::vector<std::string>>();
   CLI::App* c = add_command(
       app, "serve",
       {"compactor serve LINE SERVICE [--port N] [--scenario NAME] [--train NAME] [-W...]\n"
@@ -29,13 +30,16 @@ void add_serve_command(CLI::App& app, Action& action) {
       ->type_name("N")
       ->check(CLI::Range(0, 65535).description(""));
   add_name_options(c, o->names);
-  add_warning_flags(c, o->warning_flags);
+  add_warning_flags(c, *warning_flags);
   c->add_option("--write", *write_dir,
                 "also write the compiled files into DIR after every compile that reaches writing")
       ->type_name("DIR")
       ->check([](const std::string& d) { return d.empty() ? std::string("--write needs a directory") : ""; });
   c->add_flag("--poll", o->polling, "watch the files by polling, for drives that report no changes");
-  c->callback([o, write_dir, &action] {
+  c->callback([o, write_dir, warning_flags, &action] {
+    if (std::optional<std::string> error = apply_warning_flags(*warning_flags, o->warnings)) {
+      throw CLI::ValidationError("-W", *error);
+    }
     if (!write_dir->empty()) o->write_dir = *write_dir;
     action = [o] { return serve::run_serve(*o); };
   });

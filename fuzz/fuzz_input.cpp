@@ -54,6 +54,38 @@ std::string join_input(std::string_view line, std::string_view service, bool kee
   return out;
 }
 
+namespace {
+
+bool same_model(const Scenario& a, const Scenario& b) {
+  if (a.track_allocated != b.track_allocated || a.track.size() != b.track.size() ||
+      a.last_cell != b.last_cell || a.tunnel_count != b.tunnel_count || a.path.next != b.path.next) {
+    return false;
+  }
+  for (size_t i = 0; i < a.track.size(); ++i) {
+    const TrackCell& x = a.track[i];
+    const TrackCell& y = b.track[i];
+    if (x.kind != y.kind || x.paramA != y.paramA || x.paramB != y.paramB || x.paramC != y.paramC ||
+        x.paramD != y.paramD || x.signalTime != y.signalTime || x.approach != y.approach ||
+        x.tunnel != y.tunnel || x.speedStep != y.speedStep || x.gradientCode != y.gradientCode ||
+        x.adhesion != y.adhesion) {
+      return false;
+    }
+  }
+  for (size_t e = 0; e < a.table.size(); ++e) {
+    const TableEntry& x = a.table[e];
+    const TableEntry& y = b.table[e];
+    if (x.kind != y.kind || x.long1 != y.long1 || x.long2 != y.long2 || x.long3 != y.long3 ||
+        x.long4 != y.long4 || x.flag != y.flag || x.text != y.text || x.int1 != y.int1 ||
+        x.int2 != y.int2 || x.int3 != y.int3 || x.int4 != y.int4 || x.int5 != y.int5 ||
+        x.byte1 != y.byte1 || x.byte2 != y.byte2 || x.byte3 != y.byte3 || x.byte4 != y.byte4) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 std::vector<std::string> compile_and_check(std::string_view data) {
   std::vector<std::string> broken;
   auto expect = [&](bool ok, const std::string& what) {
@@ -67,6 +99,31 @@ std::vector<std::string> compile_and_check(std::string_view data) {
   s.error_code = 0;
   s.reset_table();
   memorizza_dati(s, input.sources);
+
+  // Warnings and origins are side information: the same model with them.
+  {
+    Scenario w;
+    w.keep_path = s.keep_path;
+    w.reset_table();
+    Origins origins;
+    WarningSink sink;
+    sink.enabled = WarningSet::all();
+    memorizza_dati(w, input.sources, &origins, &sink);
+    expect(w.error_code == s.error_code && w.error_position == s.error_position &&
+               w.diagnostics.size() == s.diagnostics.size(),
+           "warnings changed the error code, position or diagnostics");
+    expect(same_model(w, s), "warnings changed the model");
+    for (const Warning& warning : sink.list) {
+      expect(warning.line > 0 && warning.column > 0, "a warning of no place: " + warning.message);
+    }
+    // Reading on past the faults ends, whatever the input.
+    Scenario on;
+    on.keep_path = s.keep_path;
+    on.reset_table();
+    WarningSink on_sink;
+    ReadOn read_on;
+    read_on_past_faults(on, input.sources, &on_sink, read_on);
+  }
 
   const std::string code = "error code " + std::to_string(s.error_code);
   expect(is_defined_code(s.error_code), code + " is not one the compiler defines");

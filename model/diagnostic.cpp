@@ -1,6 +1,30 @@
 #include "model/diagnostic.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace compactor {
+
+namespace {
+constexpr size_t kLongestShownLine = 160;
+}
+
+Excerpt make_excerpt(std::string_view line, int column0) {
+  Excerpt e;
+  size_t from = 0;
+  if (column0 < 0) column0 = 0;
+  if (line.size() > kLongestShownLine && static_cast<size_t>(column0) > 40) {
+    from = static_cast<size_t>(column0) - 40;
+  }
+  const std::string_view shown = line.substr(std::min(from, line.size()), kLongestShownLine);
+  e.caret = column0 - static_cast<int>(from);
+  e.source_line.reserve(shown.size());
+  for (char c : shown) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    e.source_line += (u < 0x20 && c != '\t') || u == 0x7f ? '?' : c;
+  }
+  return e;
+}
 
 const char* error_message(int32_t code) {
   switch (code) {
@@ -30,6 +54,8 @@ const char* error_message(int32_t code) {
     case 25: return "the reading failed";
     case 101: return "the line description is missing";
     case 102: return "the line description has no \"[generale]\"";
+    case 1250: return "a reserved field of the model is in use (entry 85's int1 or cell 1's paramA)";
+    case 1251: return "a reserved field of the model is in use (entry 85's long4 or cell 1's paramB)";
     case 103: return "curve key names no class 1 to 6, or the path passes 1000000 points";
     default: return "unknown fault";
   }

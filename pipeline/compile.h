@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "compiler/compiler.h"
 #include "compiler/origins.h"
+#include "compiler/warnings.h"
 #include "model/scenario.h"
 
 namespace compactor {
@@ -24,8 +26,24 @@ struct CompiledScenario {
 };
 
 // `j` is the keep-path flag. When `origins` is given it is filled beside the
-// model (see compiler/origins.h).
+// model (see compiler/origins.h); when `warnings` is given, the enabled
+// warnings are added to it (see compiler/warnings.h). Neither changes the
+// model. The block pass's diagnostics get notes naming their slowdown and
+// signal rows either way.
 CompiledScenario compile_scenario(int32_t j, const Names& names, const Sources& sources,
-                                  Origins* origins = nullptr);
+                                  Origins* origins = nullptr, WarningSink* warnings = nullptr);
+
+// What the check command reports: every fault and warning of the compile
+// (block pass included), then those found by reading on past the point where
+// the compile gave up, each of them with a note naming that point.
+struct CheckResult {
+  std::vector<Diagnostic> diagnostics;
+  std::vector<Warning> warnings;
+  std::optional<std::string> fatal;  // as CompiledScenario::fatal
+  int32_t error_code = 0;
+  int32_t error_position = 0;
+};
+CheckResult check_scenario(int32_t j, const Names& names, const Sources& sources,
+                           const WarningSet& enabled);
 
 }  // namespace compactor

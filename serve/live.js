@@ -29,15 +29,17 @@
       window.compactorView.apply(state.picture);
       shownPicture = state.picture_generation;
     }
-    var n = state.diagnostics.length;
-    var counted = n === 1 ? '1 diagnostic' : n + ' diagnostics';
-    var text = state.faults.concat(state.diagnostics.map(function (d) { return d.text; }));
+    var n = state.diagnostics.length, w = state.warnings.length;
+    var counted = (n === 1 ? '1 fault' : n + ' faults') + ', ' +
+        (w === 1 ? '1 warning' : w + ' warnings');
+    var text = state.faults.concat(state.diagnostics.map(function (d) { return d.text; }),
+                                   state.warnings.map(function (x) { return x.text; }));
     details.textContent = text.join('\n');
     details.style.display = text.length ? 'block' : 'none';
     bar.dataset.generation = state.generation;
     bar.dataset.current = state.current ? 'yes' : 'no';
     if (state.current) {
-      say('Live: compiled at ' + state.time + ', ' + counted + '.', n ? '#fff6e0' : '#eef6ee');
+      say('Live: compiled at ' + state.time + ', ' + counted + '.', n || w ? '#fff6e0' : '#eef6ee');
     } else if (state.picture) {
       say('The sources did not compile at ' + state.time + ': the picture below is the last ' +
           'that compiled, at ' + state.picture_time + '.', '#fde4e4');

@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "compiler/warnings.h"
 #include "model/diagnostic.h"
 
 namespace compactor::serve {
@@ -19,6 +20,9 @@ namespace compactor::serve {
 struct Look {
   std::string time;  // when it was taken, as the page shows it ("12:00:01.234")
   std::vector<Diagnostic> diagnostics;
+  std::vector<Warning> warnings;
+  // The two sources' names, which order the terminal's text.
+  std::string line_source, service_source;
   // What kept this look from a picture or from writing, each one line as the
   // terminal shows it: a source that could not be read, a fatal error of the
   // compiled model, a compiled file that could not be written.
@@ -39,6 +43,7 @@ class Preview {
   //   picture_time, picture_generation   of that look
   //   diagnostics       this look's: code, position, file, line, column,
   //                     message and text (as the terminal shows it)
+  //   warnings          this look's: name, file, line, column, message, text
   //   faults, written   this look's
   nlohmann::json next(Look look);
 
@@ -52,8 +57,9 @@ class Preview {
 // A text held in the ANSI code page (Windows-1252), as UTF-8 for the page.
 std::string utf8_of_windows1252(const std::string& text);
 
-// The terminal's text of a look: each diagnostic as `compile` prints it, then
-// each fault on a line of its own.
+// The terminal's text of a look: its diagnostics and warnings as `compile`
+// prints them, in the order of their files (the line description first) and
+// lines, then each fault on a line of its own.
 std::string terminal_text(const Look& look);
 
 }  // namespace compactor::serve

@@ -71,6 +71,36 @@ TEST(Preview, DiagnosticsCarryTheirPlaceAndTheTerminalText) {
   EXPECT_NO_THROW(s.dump());
 }
 
+TEST(TerminalText, TheLineDescriptionFirstThenByLineThenTheFaults) {
+  Look look;
+  look.line_source = "line.txt";
+  look.service_source = "svc.txt";
+  auto fault = [](const std::string& file, int line, const std::string& message) {
+    Diagnostic d;
+    d.code = 16;
+    d.file = file;
+    d.line = line;
+    d.message = message;
+    return d;
+  };
+  look.diagnostics = {fault("svc.txt", 9, "second"), fault("line.txt", 40, "first")};
+  Warning w;
+  w.name = "unknown-key";
+  w.file = "svc.txt";
+  w.line = 2;
+  w.message = "between";
+  look.warnings = {w};
+  look.faults = {"compactor: out/x.dat: cannot write"};
+  const std::string text = terminal_text(look);
+  const size_t first = text.find("first"), between = text.find("between"), second = text.find("second");
+  ASSERT_NE(first, std::string::npos);
+  ASSERT_NE(between, std::string::npos);
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_LT(first, between);
+  EXPECT_LT(between, second);
+  EXPECT_EQ(text.substr(text.size() - 35), "compactor: out/x.dat: cannot write\n");
+}
+
 TEST(Utf8OfWindows1252, MapsEveryByteToOneCharacter) {
   EXPECT_EQ(utf8_of_windows1252("abc"), "abc");
   EXPECT_EQ(utf8_of_windows1252("\xE0\xE8\xF9"), "\xC3\xA0\xC3\xA8\xC3\xB9");

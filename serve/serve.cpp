@@ -49,6 +49,8 @@ std::string clock_text() {
 Look look_at_sources(const ServeOptions& o) {
   Look look;
   look.time = clock_text();
+  look.line_source = o.line_source;
+  look.service_source = o.service_source;
   Sources sources;
   auto read = [&](const std::string& path, std::optional<SourceText>& into) {
     try {
@@ -64,8 +66,11 @@ Look look_at_sources(const ServeOptions& o) {
   if (!look.faults.empty()) return look;
 
   Origins origins;
-  const CompiledScenario compiled = compile_scenario(1, o.names, sources, &origins);
+  WarningSink warnings;
+  warnings.enabled = o.warnings.enabled;
+  const CompiledScenario compiled = compile_scenario(1, o.names, sources, &origins, &warnings);
   look.diagnostics = compiled.scenario.diagnostics;
+  look.warnings = std::move(warnings.list);
   if (compiled.fatal) {
     if (compiled.fatal_number) {
       look.faults.push_back(std::string(kTitle) + ":  Errore n. " + std::to_string(*compiled.fatal_number));
@@ -89,7 +94,9 @@ void print_look(const Look& look, const nlohmann::json& state, const ServeOption
   std::string head = "compactor serve: " + look.time + ": ";
   const size_t n = look.diagnostics.size();
   if (look.picture) {
-    head += "compiled, " + std::to_string(n) + (n == 1 ? " diagnostic" : " diagnostics");
+    const size_t w = look.warnings.size();
+    head += "compiled, " + std::to_string(n) + (n == 1 ? " fault" : " faults") + ", " +
+            std::to_string(w) + (w == 1 ? " warning" : " warnings");
     if (!look.written.empty()) head += ", files written to " + *o.write_dir;
   } else if (state["picture"].is_null()) {
     head += "did not compile";

@@ -10,8 +10,8 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "compiler/warnings.h"
 #include "model/scenario.h"
 
 namespace compactor::serve {
@@ -25,8 +25,8 @@ struct ServeOptions {
   int port = kDefaultPort;  // 0: a free port
   std::optional<std::string> write_dir;  // also write the compiled files there
   bool polling = false;  // watch by polling only (network drives)
-  // The -W flags as the command line gives them, for the warnings.
-  std::vector<std::string> warning_flags;
+  // The warnings to look for (-W flags, as compile takes them).
+  WarningFlags warnings;
 };
 
 // Serves until asked to stop: 0 then; 2 when it could not start.

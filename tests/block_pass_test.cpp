@@ -23,7 +23,11 @@ TEST(BlockPassRun, DiagnosticsAreReportedAndTheFilesStillWritten) {
   const Result human = s.run({"compile", "line.txt", "svc.txt"});
   EXPECT_EQ(human.status, 1);
   EXPECT_EQ(human.err, "error 12: no room for a speed reduction point in a window before a slowdown "
-                       "start (at 5000 m)\n");
+                       "start (at 5000 m)\n"
+                       "svc.txt:5:1: note: the slowdown whose start is at cell 100, placed by this row\n"
+                       "    rallentamento,  4950,    120,  200, 0,  0,  0\n"
+                       "    ^\n"
+                       "note: the pass places no point there and goes on\n");
   EXPECT_TRUE(fs::exists(s / "Lavena_Codrano2_ES 2718.dat"));
 
   const Result json = s.run({"compile", "line.txt", "svc.txt", "--json"});

@@ -5,6 +5,8 @@
 #include "compiler/test_sources.h"
 #include "tests/harness.h"
 
+#include <nlohmann/json.hpp>
+
 namespace compactor::e2e {
 namespace {
 
@@ -63,12 +65,14 @@ TEST_F(Compile, JsonReportsCodesDiagnosticsAndWrittenFiles) {
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
             "{\"error_code\": 16, \"error_position\": 17240, \"diagnostics\": [{\"code\": 16, "
-            "\"position\": 17240, \"file\": \"svc.txt\", \"line\": 3, \"message\": \"signal on an "
-            "occupied cell\"}], \"written\": [\"Lavena_Codrano2_linea.dat\", "
-            "\"Lavena_Codrano2_ES 2718.sim\", \"Lavena_Codrano2_ES 2718.dat\"]}\n");
+            "\"position\": 17240, \"file\": \"svc.txt\", \"line\": 3, \"column\": 12, \"message\": \"signal on "
+            "an occupied cell\", \"notes\": [{\"file\": \"svc.txt\", \"line\": 2, \"column\": 1, \"message\": "
+            "\"cell 346 (17300 to 17350 m) holds a signal, placed by this row\"}, {\"message\": \"the compiler "
+            "stops here, without the final fills and checks\"}]}], \"warnings\": [], \"written\": "
+            "[\"Lavena_Codrano2_linea.dat\", \"Lavena_Codrano2_ES 2718.sim\", \"Lavena_Codrano2_ES 2718.dat\"]}\n");
 }
 
-TEST_F(Compile, HumanDiagnosticShowsFileLineAndCaretUnderTheKey) {
+TEST_F(Compile, HumanDiagnosticShowsFileLineColumnACaretUnderTheFieldAndNotes) {
   sources(kGeneralLine,
           "[generale]\r\n"
           "segnale,   17230,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n"
@@ -76,9 +80,114 @@ TEST_F(Compile, HumanDiagnosticShowsFileLineAndCaretUnderTheKey) {
   const Result r = compile();
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err,
-            "svc.txt:3: error 16: signal on an occupied cell (at 17240 m)\n"
+            "svc.txt:3:14: error 16: signal on an occupied cell (at 17240 m)\n"
             "      segnale,   17240,   2, 4, 1,  1, 0,    2,  2,1,1, 0\n"
-            "      ^\n");
+            "                 ^\n"
+            "svc.txt:2:1: note: cell 346 (17300 to 17350 m) holds a signal, placed by this row\n"
+            "    segnale,   17230,   2, 4, 1,  1, 0,    2,  2,1,1, 0\n"
+            "    ^\n"
+            "note: the compiler stops here, without the final fills and checks\n");
+}
+
+TEST_F(Compile, WarningsChangeNeitherTheFilesNorTheStatusUnlessWerror) {
+  const std::string service = "[generale]\r\nvelocita,  1000,  123\r\nsegnalle,  2000\r\n";
+  sources(kGeneralLine, service);
+  const Result plain = compile({"--dir", "."});
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_EQ(plain.err,
+            "svc.txt:2:19: warning: the speed 123 km/h is not a multiple of 5; the track holds 125 km/h "
+            "[-Wspeed-step]\n"
+            "    velocita,  1000,  123\n"
+            "                      ^\n"
+            "svc.txt:3:1: warning: \"segnalle\" is the key of no row, so the compiler passed over it and reads "
+            "the fields after it as keys; did you mean \"segnale\"? [-Wunknown-key]\n"
+            "    segnalle,  2000\n"
+            "    ^\n");
+  const std::string track = slurp(s / kTrackFile);
+
+  const struct {
+    std::vector<std::string> flags;
+    int status;
+    size_t warnings;  // how many "warning:" lines
+  } cases[] = {
+      {{"-Werror"}, 1, 2},
+      {{"-Wno-speed-step"}, 0, 1},
+      {{"-W", "no-unknown-key", "-Wno-speed-step", "-Werror"}, 0, 0},
+      {{"-Wall", "-Werror"}, 1, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.flags.front());
+    fs::remove(s / kTrackFile);
+    const Result r = compile(c.flags);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    size_t count = 0;
+    for (size_t at = r.err.find("warning:"); at != std::string::npos; at = r.err.find("warning:", at + 1)) ++count;
+    EXPECT_EQ(count, c.warnings) << r.err;
+    // The files are written, byte for byte those of the plain compile.
+    EXPECT_EQ(slurp(s / kTrackFile), track);
+  }
+}
+
+TEST_F(Compile, JsonAndSarifCarryTheWarnings) {
+  sources(kGeneralLine, "[generale]\r\nvelocita,  1000,  123\r\n" 
+          "segnale,   17230,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\nsegnale,   17240,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n");
+  const Result r = compile({"--json", "--sarif", "out.sarif"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("\"warnings\": [{\"name\": \"speed-step\", \"file\": \"svc.txt\", \"line\": 2, "
+                       "\"column\": 19, \"message\": \"the speed 123 km/h is not a multiple of 5; the track holds "
+                       "125 km/h\", \"notes\": []}]"),
+            std::string::npos)
+      << r.out;
+  const nlohmann::json sarif = nlohmann::json::parse(slurp(s / "out.sarif"));
+  EXPECT_EQ(sarif["version"], "2.1.0");
+  const auto& results = sarif["runs"][0]["results"];
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[0]["ruleId"], "E16");
+  EXPECT_EQ(results[0]["level"], "error");
+  const auto& region = results[0]["locations"][0]["physicalLocation"]["region"];
+  EXPECT_EQ(region["startLine"], 4);
+  EXPECT_EQ(region["startColumn"], 12);
+  EXPECT_EQ(results[0]["locations"][0]["physicalLocation"]["artifactLocation"]["uri"], "svc.txt");
+  EXPECT_EQ(results[0]["relatedLocations"][0]["physicalLocation"]["region"]["startLine"], 3);
+  EXPECT_EQ(results[1]["ruleId"], "speed-step");
+  EXPECT_EQ(results[1]["level"], "warning");
+}
+
+TEST_F(Compile, AnUnknownWarningNameIsAUsageError) {
+  sources(kGeneralLine, kEmptyService);
+  for (const std::vector<std::string>& flags : {std::vector<std::string>{"-Wspeedstep"},
+                                                std::vector<std::string>{"-W", "no-such"}}) {
+    const Result r = compile(flags);
+    EXPECT_EQ(r.status, 64);
+    EXPECT_NE(r.err.find("unknown warning"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(s / kTrackFile));
+  }
+}
+
+TEST_F(Compile, CheckListsEveryFaultAndWritesNothing) {
+  sources(kGeneralLine,
+          "[generale]\r\n"
+          "segnale,   950,   2, 4, 0,  0, 0,    0,  0,0,0, 0\r\n"
+          "segnale,   960,   2, 4, 0,  0, 0,    0,  0,0,0, 0\r\n"
+          "sabbia,    x\r\n"
+          "stazione,  17230,  12,  400,  0, 0, 0,  1,1,0,  2,1,1,    0,  0,0, 0, X\r\n");
+  const Result r = s.run({"check", "line.txt", "svc.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("svc.txt:3:12: error 16:"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("svc.txt:4:12: error 25:"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("svc.txt:5:12: error 8:"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("note: found after the compile stopped at svc.txt:3\n"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(s / kTrackFile));
+  EXPECT_FALSE(fs::exists(s / kPathFile));
+
+  sources(kGeneralLine, "[generale]\r\nvelocita,  1000,  123\r\n");
+  EXPECT_EQ(s.run({"check", "line.txt", "svc.txt"}).status, 0);
+  EXPECT_EQ(s.run({"check", "line.txt", "svc.txt", "-Werror"}).status, 1);
+  sources(kGeneralLine, kEmptyService);
+  const Result clean = s.run({"check", "line.txt", "svc.txt", "--json"});
+  EXPECT_EQ(clean.status, 0);
+  EXPECT_EQ(clean.out, "{\"error_code\": 0, \"error_position\": 0, \"diagnostics\": [], \"warnings\": [], "
+                       "\"written\": []}\n");
 }
 
 TEST_F(Compile, FatalReservedFieldEndsBeforeAnyFileIsTouched) {
