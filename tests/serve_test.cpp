@@ -503,6 +503,7 @@ TEST_F(Serve, RefusesABadCommandLine) {
   EXPECT_EQ(s.run({"serve", "line.txt"}).status, 64);
   EXPECT_EQ(s.run({"serve", "line.txt", "svc.txt", "--port", "70000"}).status, 64);
   EXPECT_EQ(s.run({"serve", "line.txt", "svc.txt", "--scenario", "a/b"}).status, 64);
+  EXPECT_EQ(s.run({"serve", "line.txt", "svc.txt", "-Wno-such-warning"}, "timeout 5 ").status, 64);
 }
 
 }  // namespace
