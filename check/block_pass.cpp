@@ -11,8 +11,11 @@ constexpr int16_t kMarkSpeed = 180;
 // never a signal, and nothing is read or written outside the track.
 class Track {
  public:
-  Track(Scenario& s, std::vector<BlockFinding>* findings)
-      : s_(s), last_(s.last_cell), findings_(findings) {}
+  Track(Scenario& s, std::vector<BlockFinding>* findings, std::vector<BlockPassPoint>* points)
+      : s_(s), last_(s.last_cell), findings_(findings), points_(points) {}
+
+  // The slowdown cell (warning or start) being treated.
+  void treating(int c) { slowdown_ = c; }
 
   int last() const { return last_; }
   bool inside(int64_t c) const { return c >= 0 && c <= last_; }
@@ -23,8 +26,12 @@ class Track {
   void mark(int64_t c) {
     cell(c).kind = kReductionPoint;
     cell(c).paramA = kMarkSpeed;
+    note(c, false);
   }
-  void cap(int64_t c) { cell(c).paramA = minimo(kMarkSpeed, cell(c).paramA); }
+  void cap(int64_t c) {
+    cell(c).paramA = minimo(kMarkSpeed, cell(c).paramA);
+    note(c, true);
+  }
   int16_t speed(int64_t c) const { return cell(c).paramA; }
 
   void record(int32_t code, int64_t c, int slowdown_cell, int signal_cell = -1) {
@@ -41,9 +48,14 @@ class Track {
 
  private:
   TrackCell& cell(int64_t c) const { return s_.track[static_cast<size_t>(c)]; }
+  void note(int64_t c, bool capped) {
+    if (points_ != nullptr) points_->push_back({static_cast<int32_t>(c), slowdown_, capped});
+  }
   Scenario& s_;
   int last_;
   std::vector<BlockFinding>* findings_;
+  std::vector<BlockPassPoint>* points_;
+  int slowdown_ = 0;
 };
 
 // A: a point in front of every signal among the 20 cells before a warning.
@@ -136,12 +148,13 @@ void point_before_next_signal(Track& t, int i, int end) {
 
 }  // namespace
 
-void block_pass(Scenario& s, std::vector<BlockFinding>* findings) {
+void block_pass(Scenario& s, std::vector<BlockFinding>* findings, std::vector<BlockPassPoint>* points) {
   if (!s.track_allocated) return;
-  Track t(s, findings);
+  Track t(s, findings, points);
   const int limit = s.last_cell - 2;
   for (int i = 1; i <= limit; ++i) {
     const uint8_t kind = t.kind(i);
+    t.treating(i);
     if (kind == kSlowdownWarning) {
       signals_near_warning(t, i);
     } else if (kind == kSlowdownStart) {

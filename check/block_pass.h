@@ -1,12 +1,14 @@
 // The block-signal pass over the compiled track, and the reserved-field check
 // with its stamps. The pass places speed reduction points around slowdowns
 // and records diagnostics 11, 12 and 13 where it finds no room.
+// Depends on compiler/ (the origins side table) and model/.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "compiler/origins.h"
 #include "model/scenario.h"
 
 namespace compactor {
@@ -24,8 +26,11 @@ struct BlockFinding {
 };
 
 // Completes the signalling around slowdowns, cells 1 to last cell - 2. When
-// `findings` is given, each diagnostic recorded gets its cells there.
-void block_pass(Scenario& s, std::vector<BlockFinding>* findings = nullptr);
+// `findings` is given, each diagnostic recorded gets its cells there; when
+// `points` is given, every point placed or capped is appended to it with the
+// slowdown cell that called for it. The track is the same either way.
+void block_pass(Scenario& s, std::vector<BlockFinding>* findings = nullptr,
+                std::vector<BlockPassPoint>* points = nullptr);
 
 // Checks that the reserved fields are still zero, stamps them and stores the
 // competition codes. Returns 1250 or 1251 when a reserved field was in use

@@ -37,6 +37,44 @@ std::vector<int> codes(const Scenario& s) {
   return out;
 }
 
+TEST(BlockPassPointsTest, EachPointNamesTheSlowdownCellThatCalledForIt) {
+  Scenario kept = track();
+  put(kept, 40, kSignal);
+  put(kept, 38, kReductionPoint, 200);
+  put(kept, 37, kSignal);  // its cell before is free: marked
+  put(kept, 50, kSlowdownWarning, 60);
+  put(kept, 39, kSignal);  // 38 holds a point: capped
+  slowdown(kept, 100, 120, 60);
+  Scenario plain = kept;
+  std::vector<BlockPassPoint> points;
+  block_pass(kept, nullptr, &points);
+  block_pass(plain);
+  // Recording changes nothing in the track.
+  ASSERT_EQ(kept.track.size(), plain.track.size());
+  for (size_t i = 0; i < kept.track.size(); ++i) {
+    EXPECT_EQ(kept.track[i].kind, plain.track[i].kind) << i;
+    EXPECT_EQ(kept.track[i].paramA, plain.track[i].paramA) << i;
+  }
+  size_t marks = 0;
+  for (const TrackCell& c : plain.track) marks += c.kind == kReductionPoint && c.paramA == 180;
+  size_t placed = 0;
+  for (const BlockPassPoint& p : points) {
+    EXPECT_TRUE(p.slowdown_cell == 50 || p.slowdown_cell == 100) << p.cell;
+    EXPECT_EQ(plain.track[static_cast<size_t>(p.cell)].kind, kReductionPoint) << p.cell;
+    if (p.slowdown_cell == 50) {
+      EXPECT_LT(p.cell, 50);
+    } else {
+      EXPECT_GT(p.cell, 50);
+    }
+    placed += !p.capped;
+  }
+  // Every new point is listed once; the capped one (38, from 200 to 180) too.
+  EXPECT_EQ(placed, marks - 1);
+  bool capped = false;
+  for (const BlockPassPoint& p : points) capped |= p.capped && p.cell == 38 && p.slowdown_cell == 50;
+  EXPECT_TRUE(capped);
+}
+
 TEST(MinimoTest, TheSmallerAndXOnATie) {
   EXPECT_EQ(minimo(180, 150), 150);
   EXPECT_EQ(minimo(180, 200), 180);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,17 @@ struct SourcePlace {
   bool known() const { return line > 0; }
 };
 
+// A speed reduction point that the block pass placed (or capped) after
+// compiling, and the slowdown cell it belongs to: the slowdown's warning cell
+// (points in front of the signals before the warning) or its start cell (the
+// windows before the start, the points along it and the one before the next
+// signal).
+struct BlockPassPoint {
+  int32_t cell = 0;
+  int32_t slowdown_cell = 0;
+  bool capped = false;  // an existing point whose value the pass lowered to 180
+};
+
 struct Origins {
   // One per track cell: the row that last set the cell's kind (a signal, a
   // slowdown, a station point, a tunnel marker, ...). Cells the block pass
@@ -31,6 +43,9 @@ struct Origins {
   std::array<SourcePlace, kTableSize> entries{};
   // The tunnel rows, index 1 to the tunnel count (index 0 stays unknown).
   std::vector<SourcePlace> tunnels;
+  // The points of the block pass, in the order placed (filled by
+  // compile_scenario, after the compiler).
+  std::vector<BlockPassPoint> block_pass;
 };
 
 }  // namespace compactor

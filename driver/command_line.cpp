@@ -16,6 +16,7 @@ namespace compactor {
 void add_export_command(CLI::App& app, Action& action);
 void add_compile_command(CLI::App& app, Action& action);
 void add_check_command(CLI::App& app, Action& action);
+void add_view_command(CLI::App& app, Action& action);
 #ifdef COMPACTOR_HAS_SERVE
 void add_serve_command(CLI::App& app, Action& action);
 #endif
@@ -27,6 +28,7 @@ constexpr CommandAdder kCommands[] = {
     add_export_command,
     add_compile_command,
     add_check_command,
+    add_view_command,
 #ifdef COMPACTOR_HAS_SERVE
     add_serve_command,
 #endif

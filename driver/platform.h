@@ -43,4 +43,9 @@ void show_fatal(const std::string& title, const std::string& message);
 // captioned with the application's title from the windowed program.
 void show_failure(const std::string& title, const std::string& message);
 
+// Opens a file in the program the desktop uses for it (a page in the default
+// browser): ShellExecute on Windows, xdg-open elsewhere. Does not wait for
+// the program. Returns the reason on failure, else "".
+std::string open_in_desktop(const std::string& path);
+
 }  // namespace compactor::platform

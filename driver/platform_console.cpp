@@ -7,11 +7,14 @@
 #include <filesystem>
 #include <system_error>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "driver/console_text.h"
 #include "driver/platform.h"
+
+extern char** environ;
 
 namespace compactor::platform {
 
@@ -56,5 +59,21 @@ void show_waiting(const std::string&) { console::show_waiting(isatty(STDERR_FILE
 void hide_waiting() { console::hide_waiting(); }
 void show_fatal(const std::string& title, const std::string& message) { console::show_fatal(title, message); }
 void show_failure(const std::string&, const std::string& message) { console::show_failure(message); }
+
+std::string open_in_desktop(const std::string& path) {
+  // The opener runs on its own; its output stays out of ours.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  std::string program = "xdg-open";
+  std::string arg = path;
+  char* argv[] = {program.data(), arg.data(), nullptr};
+  pid_t pid = 0;
+  const int rc = posix_spawnp(&pid, "xdg-open", &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return std::string("xdg-open: ") + std::strerror(rc);
+  return "";
+}
 
 }  // namespace compactor::platform

@@ -69,4 +69,13 @@ std::string program_directory() {
   return win32::narrow(exe.substr(0, cut));
 }
 
+std::string open_in_desktop(const std::string& path) {
+  const std::wstring wide = win32::widen(path);
+  const HINSTANCE h = ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (reinterpret_cast<INT_PTR>(h) <= 32) {
+    return "ShellExecute failed with " + std::to_string(reinterpret_cast<INT_PTR>(h));
+  }
+  return "";
+}
+
 }  // namespace compactor::platform

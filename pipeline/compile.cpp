@@ -57,7 +57,7 @@ CompiledScenario compile_scenario(int32_t j, const Names& names, const Sources& 
   }
 
   std::vector<BlockFinding> findings;
-  block_pass(s, &findings);
+  block_pass(s, &findings, origins ? &origins->block_pass : nullptr);
   note_block_findings(s, sources, kept, findings);
   if (std::optional<int> number = stamp_reserved_fields(s)) {
     run.fatal_number = *number;
