@@ -21,6 +21,9 @@ void add_inspect_command(CLI::App& app, Action& action);
 void add_diff_command(CLI::App& app, Action& action);
 void add_fmt_command(CLI::App& app, Action& action);
 void add_lsp_command(CLI::App& app, Action& action);
+#ifdef COMPACTOR_HAS_SERVE
+void add_serve_command(CLI::App& app, Action& action);
+#endif
 
 namespace {
 
@@ -34,6 +37,9 @@ constexpr CommandAdder kCommands[] = {
     add_diff_command,
     add_fmt_command,
     add_lsp_command,
+#ifdef COMPACTOR_HAS_SERVE
+    add_serve_command,
+#endif
 };
 
 const CommandHelp kBuiltInHelp = {

@@ -15,7 +15,11 @@
 #     application's title keeps the program waiting until it is closed with
 #     Return; then the program has ended and no compiled file was touched;
 #   - the console program: the same fatal error on standard error, and the
-#     same report of a compile as the Linux build's.
+#     same report of a compile as the Linux build's;
+#   - its serve command (when the cross build has cpp-httplib, built from
+#     Debian's source package by cmake/httplib_source.sh): the page, a
+#     foreign Host refused, a save seen through ReadDirectoryChangesW and
+#     compiled again, and Ctrl-C (SIGINT) ending it with status 0.
 #
 # Usage: windows_test.sh SOURCE_DIR LINUX_COMPACTOR CROSS_BUILD_DIR [BUILD_TYPE]
 # Exits 77 (skipped) when a tool it needs is missing. With
@@ -74,6 +78,13 @@ if [ -f "$gtest_src/CMakeLists.txt" ]; then
 else
   tests=(-DCOMPACTOR_TESTS=OFF)
   echo "NOTE: no GoogleTest sources in $gtest_src: the unit tests do not run under Wine"
+fi
+# cpp-httplib for the serve command: Debian's source package, fetched once
+# into the cross build directory.
+if httplib_src=$("$src/cmake/httplib_source.sh" "$cross/httplib-source" 2>"$tmp/httplib.log"); then
+  tests+=(-DCOMPACTOR_HTTPLIB_SOURCE="$httplib_src")
+else
+  echo "NOTE: no cpp-httplib source package ($(tail -1 "$tmp/httplib.log")): the Windows build has no serve"
 fi
 # A cache keeps the compilers it was made with: a changed toolchain file
 # needs a fresh build directory.
@@ -289,6 +300,56 @@ got=$(cd "$fatal" && timeout 60 wine ./compactor.exe compile line.txt svc.txt --
 for name in "Lavena_Codrano2_linea.dat" "$title.sim" "$title.dat"; do
   cmp "$linux/$name" "$fatal/$name" || fail "compactor.exe compile wrote another $name"
 done
+
+# --- the console program's serve -----------------------------------------
+if (cd "$fatal" && timeout 60 wine ./compactor.exe help 2>/dev/null | tr -d '\r' | grep -q '^  serve '); then
+  live="$tmp/live"
+  mkdir -p "$live"
+  cp "$cross/compactor.exe" "$fatal/line.txt" "$fatal/svc.txt" "$live/"
+  (cd "$live" && exec wine ./compactor.exe serve line.txt svc.txt --port 0) >"$live/out" 2>"$live/err" &
+  serve=$!
+  port=
+  for _ in $(seq 300); do
+    port=$(tr -d '\r' <"$live/out" | sed -n 's|^http://127\.0\.0\.1:\([0-9]*\)/$|\1|p')
+    [ -n "$port" ] && break
+    sleep 0.2
+  done
+  if [ -z "$port" ]; then
+    fail "serve under Wine printed no address: $(tr -d '\r' <"$live/err" | head -5)"
+  else
+    get() { curl -s --max-time 5 -o "$tmp/got" -w '%{http_code}' "$@"; }
+    [ "$(get "http://127.0.0.1:$port/")" = 200 ] && grep -q "new EventSource('/events')" "$tmp/got" ||
+      fail "serve under Wine: no page at /"
+    [ "$(get -H "Host: attacker.example:$port" "http://127.0.0.1:$port/")" = 403 ] ||
+      fail "serve under Wine answered a foreign Host"
+    [ "$(get "http://127.0.0.1:$port/state")" = 200 ] && grep -q '"generation":1,' "$tmp/got" ||
+      fail "serve under Wine: no first state"
+    # A save by rename, as editors do, of a source with one fault fewer.
+    printf '[generale]\r\nsegnale,   17230,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n[fine]\r\n' >"$live/svc.new"
+    mv "$live/svc.new" "$live/svc.txt"
+    seen=
+    for _ in $(seq 50); do
+      get "http://127.0.0.1:$port/state" >/dev/null
+      grep -q '"generation":2,' "$tmp/got" && grep -q '"diagnostics":\[\]' "$tmp/got" && { seen=yes; break; }
+      sleep 0.2
+    done
+    [ -n "$seen" ] || fail "serve under Wine did not compile the saved source again: $(head -c 300 "$tmp/got")"
+    tr -d '\r' <"$live/err" | grep -q '(ReadDirectoryChangesW)' ||
+      fail "serve under Wine did not watch with ReadDirectoryChangesW: $(tr -d '\r' <"$live/err" | head -3)"
+    echo "serve under Wine: page, foreign Host refused, a save by rename compiled again"
+  fi
+  kill -INT "$serve" 2>/dev/null
+  if wait_for_end "$serve" 20; then
+    wait "$serve"
+    status=$?
+    [ $status -eq 0 ] || fail "serve under Wine exited $status after Ctrl-C, want 0"
+  else
+    fail "serve under Wine did not end after Ctrl-C"
+    kill "$serve" 2>/dev/null
+  fi
+else
+  echo "NOTE: the Windows build has no serve command"
+fi
 
 if [ $failures -gt 0 ]; then
   echo "$failures failure(s)"
