@@ -32,14 +32,14 @@ constexpr CommandAdder kCommands[] = {
     add_export_command,
     add_compile_command,
     add_check_command,
-    add_view_command,
     add_inspect_command,
     add_diff_command,
-    add_fmt_command,
-    add_lsp_command,
+    add_view_command,
 #ifdef COMPACTOR_HAS_SERVE
     add_serve_command,
 #endif
+    add_lsp_command,
+    add_fmt_command,
 };
 
 const CommandHelp kBuiltInHelp = {

@@ -92,6 +92,27 @@ std::optional<DecodedFile> load(const std::string& file, FileKind kind) {
   return f;
 }
 
+}  // namespace
+
+std::optional<Scenario> load_compiled_scenario(const std::string& dir, const Names& names) {
+  std::optional<DecodedFile> path = load(platform::join(dir, file_names::path_file(names)), FileKind::kPath);
+  const std::optional<DecodedFile> table = load(platform::join(dir, file_names::table_file(names)), FileKind::kTable);
+  std::optional<DecodedFile> track = load(platform::join(dir, file_names::track_file(names)), FileKind::kTrack);
+  if (!path || !table || !track) return std::nullopt;
+  Scenario s;
+  s.names = names;
+  s.keep_path = 1;
+  s.track = std::move(*track->track);
+  s.track_allocated = !s.track.empty();
+  s.last_cell = static_cast<int32_t>(s.track.size()) - 1;
+  s.table = *table->table;
+  s.path = std::move(*path->path);
+  s.path_end = s.path.end;
+  return s;
+}
+
+namespace {
+
 inspect::ExpectedCodes expected_codes(const Table& table) {
   Scenario s;
   s.table = table;

@@ -38,6 +38,11 @@ struct DiffOptions {
   bool json = false;
 };
 
+// The scenario that the three compiled files in `dir` hold, named by `names`,
+// read through the decoder; nothing, after saying why on standard error,
+// when one of them cannot be read or decoded.
+std::optional<Scenario> load_compiled_scenario(const std::string& dir, const Names& names);
+
 int run_inspect(const InspectOptions& options);
 int run_diff(const DiffOptions& options);
 

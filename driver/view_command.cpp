@@ -6,6 +6,7 @@
 
 #include "driver/cli.h"
 #include "driver/files.h"
+#include "driver/inspect_command.h"
 #include "driver/platform.h"
 #include "driver/report.h"
 #include "driver/run.h"
@@ -23,6 +24,7 @@ struct ViewCommand {
   std::string service_source;
   std::optional<std::string> dir;
   std::optional<std::string> svg_dir;
+  std::optional<std::string> compiled_dir;  // --compiled: draw from compiled files
   Names names;
   bool open = false;
   bool json = false;
@@ -32,7 +34,55 @@ void write_text_file(const std::string& path, const std::string& text) {
   replace_file(path, [&](ByteSink& out) { out.write(text.data(), text.size()); });
 }
 
+// Writes the page, and the drawings with --svg, and opens the page with
+// --open; appends the names written to `written`. Throws FileError.
+void write_view(const ViewCommand& cmd, const view::ViewParts& parts, std::vector<std::string>& written) {
+  const std::string base = cmd.names.scenario + "_" + cmd.names.train;
+  const std::string dir = cmd.dir ? *cmd.dir : ".";
+  const std::string page_path = platform::join(dir, base + ".html");
+  replace_file(page_path, [&](ByteSink& out) { view::write_page(parts, out); });
+  written.push_back(base + ".html");
+  if (cmd.svg_dir) {
+    write_text_file(platform::join(*cmd.svg_dir, base + "_plan.svg"), view::standalone_svg(parts.plan));
+    written.push_back(base + "_plan.svg");
+    write_text_file(platform::join(*cmd.svg_dir, base + "_profile.svg"), view::standalone_svg(parts.profile));
+    written.push_back(base + "_profile.svg");
+  }
+  if (cmd.open) {
+    const std::string why = platform::open_in_desktop(page_path);
+    if (!why.empty() && !cmd.json) std::fprintf(stderr, "compactor: cannot open %s: %s\n", page_path.c_str(), why.c_str());
+  }
+}
+
+// view --compiled: the page of the compiled files in a directory, with no
+// source rows. 0 written, 2 a file that cannot be read, decoded or written.
+int view_compiled_run(const ViewCommand& cmd) {
+  RunReport report;
+  const std::optional<Scenario> s = load_compiled_scenario(*cmd.compiled_dir, cmd.names);
+  if (!s) {
+    report.fatal = "the compiled files cannot be read";
+    if (cmd.json) std::fputs(format_json(report).c_str(), stdout);
+    return kExitStopped;
+  }
+  view::ViewInput in;
+  in.scenario = &*s;
+  in.names = cmd.names;
+  in.from_sources = false;
+  try {
+    write_view(cmd, view::render_parts(in), report.written);
+  } catch (const FileError& e) {
+    report.fatal = e.what();
+    report.written.clear();
+    if (cmd.json) std::fputs(format_json(report).c_str(), stdout);
+    else platform::show_failure(kApplicationTitle, e.what());
+    return kExitStopped;
+  }
+  if (cmd.json) std::fputs(format_json(report).c_str(), stdout);
+  return kExitClean;
+}
+
 int view_run(const ViewCommand& cmd) {
+  if (cmd.compiled_dir) return view_compiled_run(cmd);
   RunReport report;
   report.warnings.emplace();
   auto finish = [&](int status) {
@@ -87,21 +137,7 @@ int view_run(const ViewCommand& cmd) {
     const view::ViewParts parts = view::render_parts(in);
 
     // The page is written even when the model could not be: it shows why.
-    const std::string base = cmd.names.scenario + "_" + cmd.names.train;
-    const std::string dir = cmd.dir ? *cmd.dir : ".";
-    const std::string page_path = platform::join(dir, base + ".html");
-    replace_file(page_path, [&](ByteSink& out) { view::write_page(parts, out); });
-    report.written.push_back(base + ".html");
-    if (cmd.svg_dir) {
-      write_text_file(platform::join(*cmd.svg_dir, base + "_plan.svg"), view::standalone_svg(parts.plan));
-      report.written.push_back(base + "_plan.svg");
-      write_text_file(platform::join(*cmd.svg_dir, base + "_profile.svg"), view::standalone_svg(parts.profile));
-      report.written.push_back(base + "_profile.svg");
-    }
-    if (cmd.open) {
-      const std::string why = platform::open_in_desktop(page_path);
-      if (!why.empty() && !cmd.json) std::fprintf(stderr, "compactor: cannot open %s: %s\n", page_path.c_str(), why.c_str());
-    }
+    write_view(cmd, parts, report.written);
     if (compiled.fatal) {
       report.fatal = compiled.fatal_number ? std::to_string(*compiled.fatal_number)
                                            : "no compiled model: " + *compiled.fatal;
@@ -133,18 +169,28 @@ void add_view_command(CLI::App& app, Action& action) {
   CLI::App* c = add_command(
       app, "view",
       {"compactor view LINE SERVICE [--dir DIR] [--scenario NAME] [--train NAME]\n"
-       "                      [--svg DIR] [--open] [-W NAME]... [--json]",
+       "                      [--svg DIR] [--open] [-W NAME]... [--json]\n"
+       "       compactor view --compiled DIR [--dir OUT] [--scenario NAME] [--train NAME]\n"
+       "                      [--svg DIR] [--open] [--json]",
        "Draws the scenario in one page: the plan and the profile of the line.\n"
        "The sources are compiled in memory exactly as compile does (the same model, the\n"
        "block pass and the codes), and the only file written is the self-contained page\n"
        "SCENARIO_TRAIN.html in DIR, replaced atomically. It needs no network: open it from\n"
        "disk in any current browser. Every item names the source row that placed it; the\n"
        "faults and the warnings are drawn where they lie. The diagnostics, the -W flags and\n"
-       "the exit status are those of compile.",
+       "the exit status are those of compile.\n"
+       "With --compiled, the same page is drawn from the compiled files in DIR (read back\n"
+       "as inspect reads them), without source rows; it exits 2 when a file cannot be read.",
        "  compactor view line.txt svc.txt --open        # write the page and show it\n"
-       "  compactor view line.txt svc.txt --svg pics    # also the plan and the profile as SVG"});
-  c->add_option("LINE", cmd->line_source, "the line description")->required()->type_name("");
-  c->add_option("SERVICE", cmd->service_source, "the service description")->required()->type_name("");
+       "  compactor view line.txt svc.txt --svg pics    # also the plan and the profile as SVG\n"
+       "  compactor view --compiled out --dir pages     # the page of the files compiled into out/"});
+  c->add_option("LINE", cmd->line_source, "the line description")->type_name("");
+  c->add_option("SERVICE", cmd->service_source, "the service description")->type_name("");
+  c->add_option_function<std::string>(
+       "--compiled", [cmd](const std::string& d) { cmd->compiled_dir = d; },
+       "draw the compiled files in DIR instead of compiling sources")
+      ->type_name("DIR")
+      ->check([](const std::string& d) { return d.empty() ? std::string("--compiled needs a directory") : ""; });
   add_dir_option(c, cmd->dir, "where the page goes (default: the current directory)");
   add_name_options(c, cmd->names);
   c->add_option_function<std::string>(
@@ -156,6 +202,16 @@ void add_view_command(CLI::App& app, Action& action) {
   add_warning_flags(c, cmd->warning_flags);
   add_json_flag(c, cmd->json);
   c->callback([cmd, &action] {
+    const bool sources = !cmd->line_source.empty() || !cmd->service_source.empty();
+    if (cmd->compiled_dir && sources) {
+      throw CLI::ValidationError("--compiled", "draws compiled files: give no LINE or SERVICE with it");
+    }
+    if (!cmd->compiled_dir && (cmd->line_source.empty() || cmd->service_source.empty())) {
+      throw CLI::RequiredError(cmd->line_source.empty() ? "LINE" : "SERVICE");
+    }
+    if (cmd->compiled_dir && !cmd->warning_flags.empty()) {
+      throw CLI::ValidationError("-W", "warnings come from sources: --compiled takes no -W");
+    }
     if (std::optional<std::string> error = apply_warning_flags(cmd->warning_flags, cmd->warnings)) {
       throw CLI::ValidationError("-W", *error);
     }

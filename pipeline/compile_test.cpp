@@ -56,7 +56,9 @@ TEST(BlockPassNotes, NameTheSlowdownRowAndTheSignalRow) {
     ASSERT_EQ(d.notes.size(), c.note_lines.size());
     for (size_t n = 0; n < c.note_lines.size(); ++n) {
       EXPECT_EQ(d.notes[n].line, c.note_lines[n]) << d.notes[n].message;
-      if (c.note_lines[n] > 0) EXPECT_EQ(d.notes[n].file, "svc.txt");
+      if (c.note_lines[n] > 0) {
+        EXPECT_EQ(d.notes[n].file, "svc.txt");
+      }
     }
   }
 }

@@ -70,7 +70,7 @@ Look look_at_sources(const ServeOptions& o) {
   warnings.enabled = o.warnings.enabled;
   const CompiledScenario compiled = compile_scenario(1, o.names, sources, &origins, &warnings);
   look.diagnostics = compiled.scenario.diagnostics;
-  look.warnings = std::move(warnings.list);
+  look.warnings = warnings.list;
   if (compiled.fatal) {
     if (compiled.fatal_number) {
       look.faults.push_back(std::string(kTitle) + ":  Errore n. " + std::to_string(*compiled.fatal_number));
@@ -79,7 +79,7 @@ Look look_at_sources(const ServeOptions& o) {
     }
     return look;
   }
-  look.picture = picture_parts(compiled, origins);
+  look.picture = picture_parts(compiled, origins, look.warnings);
   if (o.write_dir) {
     try {
       write_compiled_files(compiled.scenario, *o.write_dir, look.written);

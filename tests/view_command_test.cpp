@@ -3,6 +3,9 @@
 // sources cannot be read or the model not compiled.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <regex>
+
 #include "compiler/test_sources.h"
 #include "tests/harness.h"
 
@@ -16,6 +19,62 @@ std::vector<std::string> files_in(const fs::path& dir) {
   for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// The items of one drawing: "kind cell" for every element of class item
+// inside <svg id="NAME">, sorted. Warnings are left out: they come from the
+// sources, which compiled files no longer have.
+std::vector<std::string> items_of(const std::string& page, const std::string& svg) {
+  std::vector<std::string> items;
+  const size_t from = page.find("<svg id=\"" + svg + "\"");
+  if (from == std::string::npos) return items;
+  const size_t to = page.find("</svg>", from);
+  const std::regex item(R"re(class="item[^"]*" data-kind="([a-z-]+)" data-cell="([0-9]+)")re");
+  const std::string drawing = page.substr(from, to - from);
+  for (std::sregex_iterator it(drawing.begin(), drawing.end(), item), end; it != end; ++it) {
+    if ((*it)[1].str() != "warning") items.push_back((*it)[1].str() + " " + (*it)[2].str());
+  }
+  std::sort(items.begin(), items.end());
+  return items;
+}
+
+TEST(ViewCommand, CompiledFilesDrawTheSameItemsWithoutSourceRows) {
+  Scratch s;
+  for (const char* d : {"run", "src", "from_sources", "from_files"}) fs::create_directory(s / d);
+  ASSERT_EQ(s.run({"--dir", "run"}).status, 0);
+  ASSERT_EQ(s.run({"export", "--dir", "src"}).status, 0);
+  const Result viewed = s.run({"view", "src/Lavena_Codrano2_linea.txt", "src/Lavena_Codrano2_ES 2718-.txt",
+                               "--dir", "from_sources"});
+  EXPECT_EQ(viewed.status, 0) << viewed.err;
+  const Result drawn = s.run({"view", "--compiled", "run", "--dir", "from_files"});
+  EXPECT_EQ(drawn.status, 0) << drawn.err;
+  EXPECT_EQ(drawn.err, "");
+  EXPECT_EQ(files_in(s / "from_files"), std::vector<std::string>{kPage});
+  const std::string a = slurp(s / "from_sources" / kPage);
+  const std::string b = slurp(s / "from_files" / kPage);
+  for (const char* svg : {"profile", "plan"}) {
+    SCOPED_TRACE(svg);
+    const std::vector<std::string> items = items_of(b, svg);
+    EXPECT_GT(items.size(), 200u);
+    EXPECT_EQ(items_of(a, svg), items);
+  }
+  EXPECT_NE(a.find("data-source="), std::string::npos);
+  EXPECT_EQ(b.find("data-source="), std::string::npos);
+}
+
+TEST(ViewCommand, CompiledFilesThatCannotBeReadStopWithTwo) {
+  Scratch s;
+  fs::create_directory(s / "run");
+  ASSERT_EQ(s.run({"--dir", "run"}).status, 0);
+  fs::resize_file(s / "run" / "Lavena_Codrano2_ES 2718.dat", 74414);
+  const Result r = s.run({"view", "--compiled", "run"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("run/Lavena_Codrano2_ES 2718.dat: not a compiled track file: "), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(s / kPage));
+  const struct {
+    std::vector<std::string> args;
+  } usage[] = {{{"view", "--compiled", "run", "a.txt", "b.txt"}}, {{"view", "--compiled", "run", "-Wall"}}, {{"view", "a.txt"}}};
+  for (const auto& u : usage) EXPECT_EQ(s.run(u.args).status, 64) << u.args.back();
 }
 
 TEST(ViewCommand, WritesOnlyThePageWithCompilesExitStatus) {
