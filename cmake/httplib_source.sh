@@ -12,15 +12,22 @@ dir=$(mkdir -p "$1" && cd "$1" && pwd)
 found() { ls -d "$dir"/src/cpp-httplib-*/ 2>/dev/null | head -1; }
 if [ -z "$(found)" ] || [ ! -f "$(found)/split.py" ]; then
   command -v dpkg-source >/dev/null || { echo "no dpkg-source (apt-get install dpkg-dev)" >&2; exit 1; }
-  . /etc/os-release
-  codename=${VERSION_CODENAME:?no Debian codename in /etc/os-release}
-  mkdir -p "$dir/lists/partial" "$dir/src"
-  cat >"$dir/sources.list" <<LIST
-deb-src http://deb.debian.org/debian $codename main
-deb-src http://deb.debian.org/debian $codename-updates main
-deb-src http://deb.debian.org/debian-security $codename-security main
-LIST
-  apt=(-o Dir::Etc::SourceList="$dir/sources.list" -o Dir::Etc::SourceParts=/dev/null
+  # The machine's own package sources, as source-package entries: every
+  # "deb" entry of its apt configuration becomes a "deb-src" one.
+  mkdir -p "$dir/lists/partial" "$dir/src" "$dir/parts"
+  : >"$dir/sources.list"
+  if [ -f /etc/apt/sources.list ]; then
+    sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list >>"$dir/sources.list"
+  fi
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    sed 's/^Types:[[:space:]]*deb[[:space:]]*$/Types: deb-src/' "$f" >"$dir/parts/$(basename "$f")"
+  done
+  for f in /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] || continue
+    sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$f" >>"$dir/sources.list"
+  done
+  apt=(-o Dir::Etc::SourceList="$dir/sources.list" -o Dir::Etc::SourceParts="$dir/parts"
        -o Dir::State::Lists="$dir/lists" -o APT::Sandbox::User=root)
   apt-get "${apt[@]}" update -qq >"$dir/update.log" 2>&1 || { cat "$dir/update.log" >&2; exit 1; }
   # The version of the library the native build links, where it is installed.
