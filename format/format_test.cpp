@@ -107,6 +107,9 @@ TEST(FormatProperties, BuiltInSourcesAreAlreadyFormatted) {
 }
 
 TEST(FormatProperties, GeneratedLongLines) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the line generator is a POSIX shell script; the native build runs this test";
+#endif
   const fs::path dir = testing::scratch_dir("format_gen_line");
   for (const char* length : {"250000", "1000000"}) {
     const fs::path out = dir / length;
