@@ -116,4 +116,42 @@ std::string windows1252_to_utf8(std::string_view bytes) {
   return out;
 }
 
+bool is_utf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    int extra;
+    uint32_t c;
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      extra = 1;
+      c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      extra = 2;
+      c = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      extra = 3;
+      c = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (text.size() - i <= static_cast<size_t>(extra)) return false;
+    for (int k = 1; k <= extra; ++k) {
+      const auto b = static_cast<unsigned char>(text[i + k]);
+      if ((b & 0xC0) != 0x80) return false;
+      c = (c << 6) | (b & 0x3F);
+    }
+    static constexpr uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    i += static_cast<size_t>(extra) + 1;
+  }
+  return true;
+}
+
+std::string utf8_or_windows1252(std::string_view text) {
+  return is_utf8(text) ? std::string(text) : windows1252_to_utf8(text);
+}
+
 }  // namespace compactor

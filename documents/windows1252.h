@@ -27,4 +27,11 @@ std::string to_windows1252(std::u8string_view text);
 // Windows itself converts them, so no byte is lost. Never fails.
 std::string windows1252_to_utf8(std::string_view bytes);
 
+// True when `text` is well-formed UTF-8: no overlong form, no surrogate,
+// nothing past U+10FFFF.
+bool is_utf8(std::string_view text);
+
+// The text itself when it is UTF-8, else its bytes read as Windows-1252.
+std::string utf8_or_windows1252(std::string_view text);
+
 }  // namespace compactor

@@ -96,3 +96,30 @@ TEST(Windows1252Test, EveryAssignedByteComesBackThroughUtf8) {
 
 }  // namespace
 }  // namespace compactor
+
+namespace compactor {
+namespace {
+
+TEST(Windows1252Test, OnlyWellFormedUtf8PassesAsIs) {
+  const struct {
+    std::string_view text;
+    bool utf8;
+  } cases[] = {
+      {"", true},
+      {"ES 2718", true},
+      {"\xC3\xA8", true},          // è
+      {"\xE2\x82\xAC", true},      // €
+      {"\xE8", false},             // è in Windows-1252
+      {"\xC0\xAF", false},         // an overlong '/'
+      {"\xED\xA0\x80", false},     // a surrogate
+      {"\xF4\x90\x80\x80", false}, // past U+10FFFF
+      {"\xE2\x82", false},         // cut short
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(is_utf8(c.text), c.utf8) << c.text;
+    EXPECT_EQ(utf8_or_windows1252(c.text), c.utf8 ? std::string(c.text) : windows1252_to_utf8(c.text));
+  }
+}
+
+}  // namespace
+}  // namespace compactor

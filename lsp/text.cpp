@@ -57,18 +57,8 @@ size_t byte_column(std::string_view line, int utf16) {
   return i;
 }
 
-bool is_utf8(std::string_view bytes) {
-  for (size_t i = 0; i < bytes.size();) {
-    const unsigned char b = static_cast<unsigned char>(bytes[i]);
-    const size_t n = sequence_length(b);
-    if ((b >= 0x80 && n == 1) || !well_formed(bytes, i, n)) return false;
-    i += n;
-  }
-  return true;
-}
-
 std::string as_document_text(std::string_view bytes) {
-  return is_utf8(bytes) ? std::string(bytes) : windows1252_to_utf8(bytes);
+  return utf8_or_windows1252(bytes);
 }
 
 std::vector<std::string_view> text_lines(std::string_view text) {

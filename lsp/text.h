@@ -17,9 +17,6 @@ int utf16_column(std::string_view line, size_t byte_column);
 // The byte column of a UTF-16 column (clamped to the line).
 size_t byte_column(std::string_view line, int utf16);
 
-// True when the bytes are well-formed UTF-8.
-bool is_utf8(std::string_view bytes);
-
 // A file's bytes as the documents of an editor hold them: UTF-8 as it is,
 // anything else read as Windows-1252, the sources' code page.
 std::string as_document_text(std::string_view bytes);

@@ -14,9 +14,6 @@ namespace compactor::view {
 void append_escaped(std::string& out, std::string_view text);
 std::string escaped(std::string_view text);
 
-// True when `text` is well-formed UTF-8.
-bool is_utf8(std::string_view text);
-
 // The text itself when it is UTF-8, else its bytes read as Windows-1252
 // (source lines and messages that quote them).
 std::string as_utf8(std::string_view text);
