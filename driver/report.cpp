@@ -1,5 +1,7 @@
 #include "driver/report.h"
 
+#include <algorithm>
+
 #include <cstdio>
 
 #include "documents/windows1252.h"
@@ -266,6 +268,33 @@ nlohmann::ordered_json to_sarif(const std::vector<Diagnostic>& diagnostics,
 std::string format_sarif(const std::vector<Diagnostic>& diagnostics,
                          const std::vector<Warning>& warnings) {
   return to_sarif(diagnostics, warnings).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+std::string format_diagnostics(const std::vector<Diagnostic>& diagnostics,
+                               const std::vector<Warning>* warnings,
+                               const std::string& line_source, const std::string& service_source) {
+  struct Entry {
+    int rank;
+    int line;
+    std::string text;
+  };
+  auto rank = [&](const std::string& file, int line) {
+    if (file.empty() || line == 0) return 2;
+    if (file == line_source) return 0;
+    if (file == service_source) return 1;
+    return 2;
+  };
+  std::vector<Entry> entries;
+  for (const Diagnostic& d : diagnostics) entries.push_back({rank(d.file, d.line), d.line, format_diagnostic(d)});
+  if (warnings) {
+    for (const Warning& w : *warnings) entries.push_back({rank(w.file, w.line), w.line, format_warning(w)});
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+      return a.rank != b.rank ? a.rank < b.rank : a.rank < 2 && a.line < b.line;
+    });
+  }
+  std::string out;
+  for (const Entry& e : entries) out += e.text;
+  return out;
 }
 
 }  // namespace compactor

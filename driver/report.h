@@ -32,6 +32,13 @@ std::string format_diagnostic(const Diagnostic& d);
 // FILE:LINE:COL: warning: MESSAGE [-WNAME], its line and caret, its notes.
 std::string format_warning(const Warning& w);
 
+// Faults and warnings as compile prints them. With warnings (even none),
+// in the order of their files (the line description first) and lines, what
+// belongs to no row last; without, the faults in the order found.
+std::string format_diagnostics(const std::vector<Diagnostic>& diagnostics,
+                               const std::vector<Warning>* warnings,
+                               const std::string& line_source, const std::string& service_source);
+
 // The report as one JSON object, keys in a fixed order, messages as UTF-8.
 nlohmann::ordered_json to_json(const RunReport& r);
 // That object on one line, with a blank after every ":" and ",".

@@ -108,32 +108,8 @@ class Outcome {
   void print_diagnostics() {
     if (json_ || printed_) return;
     printed_ = true;
-    struct Entry {
-      int rank;
-      int line;
-      std::string text;
-    };
-    auto rank = [&](const std::string& file, int line) {
-      if (file.empty() || line == 0) return 2;
-      if (file == line_name_) return 0;
-      if (file == service_name_) return 1;
-      return 2;
-    };
-    std::vector<Entry> entries;
-    for (const Diagnostic& d : report_.diagnostics) {
-      entries.push_back({rank(d.file, d.line), d.line, format_diagnostic(d)});
-    }
-    if (report_.warnings) {
-      for (const Warning& w : *report_.warnings) {
-        entries.push_back({rank(w.file, w.line), w.line, format_warning(w)});
-      }
-    }
-    if (report_.warnings) {
-      std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return a.rank != b.rank ? a.rank < b.rank : a.rank < 2 && a.line < b.line;
-      });
-    }
-    for (const Entry& e : entries) std::fputs(e.text.c_str(), stderr);
+    const std::vector<Warning>* warnings = report_.warnings ? &*report_.warnings : nullptr;
+    std::fputs(format_diagnostics(report_.diagnostics, warnings, line_name_, service_name_).c_str(), stderr);
   }
 
   bool json_;

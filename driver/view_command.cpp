@@ -90,26 +90,9 @@ int view_run(const ViewCommand& cmd) {
       std::fputs(format_json(report).c_str(), stdout);
       return status;
     }
-    // As compile prints them: in the order of the files (the line
-    // description first) and their lines; what belongs to no row comes last.
-    struct Entry {
-      int rank;
-      int line;
-      std::string text;
-    };
-    auto rank = [&](const std::string& file, int line) {
-      if (file.empty() || line == 0) return 2;
-      if (file == cmd.line_source) return 0;
-      if (file == cmd.service_source) return 1;
-      return 2;
-    };
-    std::vector<Entry> entries;
-    for (const Diagnostic& d : report.diagnostics) entries.push_back({rank(d.file, d.line), d.line, format_diagnostic(d)});
-    for (const Warning& w : *report.warnings) entries.push_back({rank(w.file, w.line), w.line, format_warning(w)});
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-      return a.rank != b.rank ? a.rank < b.rank : a.rank < 2 && a.line < b.line;
-    });
-    for (const Entry& e : entries) std::fputs(e.text.c_str(), stderr);
+    // As compile prints them.
+    std::fputs(format_diagnostics(report.diagnostics, &*report.warnings, cmd.line_source, cmd.service_source).c_str(),
+               stderr);
     return status;
   };
   try {

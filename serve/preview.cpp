@@ -10,29 +10,7 @@ namespace compactor::serve {
 std::string utf8_of_windows1252(const std::string& text) { return windows1252_to_utf8(text); }
 
 std::string terminal_text(const Look& look) {
-  struct Entry {
-    int rank;
-    int line;
-    std::string text;
-  };
-  auto rank = [&](const std::string& file, int line) {
-    if (file.empty() || line == 0) return 2;
-    if (file == look.line_source) return 0;
-    if (file == look.service_source) return 1;
-    return 2;
-  };
-  std::vector<Entry> entries;
-  for (const Diagnostic& d : look.diagnostics) {
-    entries.push_back({rank(d.file, d.line), d.line, format_diagnostic(d)});
-  }
-  for (const Warning& w : look.warnings) {
-    entries.push_back({rank(w.file, w.line), w.line, format_warning(w)});
-  }
-  std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return a.rank != b.rank ? a.rank < b.rank : a.rank < 2 && a.line < b.line;
-  });
-  std::string out;
-  for (const Entry& e : entries) out += e.text;
+  std::string out = format_diagnostics(look.diagnostics, &look.warnings, look.line_source, look.service_source);
   for (const std::string& f : look.faults) out += f + "\n";
   return out;
 }
