@@ -179,7 +179,7 @@ nlohmann::json data_json(const ViewInput& in, const Items& items,
 
 }  // namespace
 
-ViewParts render_parts(const ViewInput& in) {
+ViewParts render_parts(const ViewInput& in, const RunBoth& run_both) {
   ViewParts p;
   p.title = title_of(in.names);
   const Items items = in.scenario->track_allocated ? collect_items(in) : Items{};
@@ -187,11 +187,7 @@ ViewParts render_parts(const ViewInput& in) {
   for (const char* k : kCountedKinds) counts[k] = 0;
   for (const Item& it : items) ++counts[it.kind];
   p.summary = summary_html(in, items, counts);
-  if (in.scenario->track_allocated) {
-    p.plan = plan_svg(*in.scenario, items);
-    p.profile = profile_svg(*in.scenario, items);
-    p.tables = tables_html(in);
-  } else {
+  if (!in.scenario->track_allocated) {
     p.plan = "<svg id=\"plan\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 600 60\" data-u=\"1\">"
              "<text x=\"10\" y=\"30\">Nothing compiled: the line description never sized the track.</text></svg>";
     p.profile = "<svg id=\"profile\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 600 60\" data-m0=\"0\" "
@@ -201,8 +197,23 @@ ViewParts render_parts(const ViewInput& in) {
     shown.scenario = &empty;
     shown.origins = nullptr;
     p.tables = tables_html(shown);
+    p.data = data_json(in, items, counts);
+    return p;
   }
-  p.data = data_json(in, items, counts);
+  // The plan (the path's simplification, most of the work) beside the rest.
+  // Each task writes only its own members of p.
+  const auto plan = [&] { p.plan = plan_svg(*in.scenario, items); };
+  const auto rest = [&] {
+    p.profile = profile_svg(*in.scenario, items);
+    p.tables = tables_html(in);
+    p.data = data_json(in, items, counts);
+  };
+  if (run_both) {
+    run_both(plan, rest);
+  } else {
+    plan();
+    rest();
+  }
   return p;
 }
 

@@ -17,6 +17,7 @@
 // documents/windows1252.h.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,7 +64,14 @@ struct ViewParts {
   nlohmann::json data;      // the model's data that the script shows
 };
 
-ViewParts render_parts(const ViewInput& in);
+// Runs two tasks that share nothing they write, and returns when both are
+// done: at the same time on two threads, or one after the other. The view
+// starts no thread itself; a caller with a second core to spare passes one.
+using RunBoth = std::function<void(const std::function<void()>&, const std::function<void()>&)>;
+
+// The same parts whether `run_both` is given or not: the plan is drawn by one
+// task, the profile, the tables and the data by the other.
+ViewParts render_parts(const ViewInput& in, const RunBoth& run_both = {});
 
 // The parts as one JSON object {"title", "summary", "plan", "profile",
 // "tables", "data"}: what window.compactorView.apply takes.
