@@ -70,6 +70,76 @@ TEST(SimplifyPath, EveryPointStaysWithinTheTolerance) {
   }
 }
 
+// The greedy walk with its test written plainly, point by point: the fast
+// passes (a sparse look from the far end, two or four points at a time) must
+// keep exactly the same points, so that the page's bytes do not depend on
+// the processor.
+std::vector<int32_t> plain_simplify(const Points& p, int32_t first, int32_t last, double tolerance) {
+  const double t2 = tolerance * tolerance;
+  auto fits = [&](int32_t a, int32_t e) {
+    const double ax = p.x[a], ay = p.y[a];
+    const double ex = p.x[e] - ax, ey = p.y[e] - ay;
+    const double n2 = ex * ex + ey * ey;
+    const double limit = t2 * n2;
+    for (int32_t j = a + 1; j < e; ++j) {
+      const double vx = p.x[j] - ax, vy = p.y[j] - ay;
+      const double c = ex * vy - ey * vx;
+      const double d = ex * vx + ey * vy;
+      if (c * c > limit || d < 0 || d > n2) return false;
+    }
+    return true;
+  };
+  std::vector<int32_t> kept{first};
+  int32_t a = first;
+  while (a < last) {
+    int32_t good = a + 1, bad = -1;
+    for (int64_t step = 2;; step *= 2) {
+      if (a + step >= last) {
+        if (fits(a, last)) good = last;
+        else bad = last;
+        break;
+      }
+      const int32_t e = static_cast<int32_t>(a + step);
+      if (!fits(a, e)) {
+        bad = e;
+        break;
+      }
+      good = e;
+    }
+    while (bad > good + 1) {
+      const int32_t mid = good + (bad - good) / 2;
+      if (fits(a, mid)) good = mid;
+      else bad = mid;
+    }
+    kept.push_back(good);
+    a = good;
+  }
+  return kept;
+}
+
+TEST(SimplifyPath, KeepsWhatThePlainWalkKeeps) {
+  Points noisy = walk({{3000, 0.001}, {2000, 0}, {3000, -0.003}});
+  for (size_t i = 0; i < noisy.x.size(); i += 7) noisy.y[i] += 0.08 * ((i / 7) % 3 == 0 ? 1 : -1);
+  Points zigzag;
+  for (int i = 0; i < 3000; ++i) zigzag.add(i, (i % 5) * 0.03);
+  const Points cases[] = {
+      walk({{667, 0.0001}, {1333, 0}, {667, -0.0002}, {1333, 0}, {667, 0.0004}, {1333, 0},
+            {667, -0.001}, {1333, 0}, {667, 0.002}, {1333, 0}, {667, -0.003}, {500, 0}}),
+      noisy,
+      zigzag,
+  };
+  int n = 0;
+  for (const Points& p : cases) {
+    for (double tolerance : {0.02, 0.09, 0.1, 0.5}) {
+      for (const auto& [first, last] : {std::pair{0, p.last()}, std::pair{13, p.last() - 5}, std::pair{100, 110}}) {
+        EXPECT_EQ(simplify_path(p.x.data(), p.y.data(), first, last, tolerance), plain_simplify(p, first, last, tolerance))
+            << "case " << n << ", tolerance " << tolerance << ", points " << first << " to " << last;
+      }
+    }
+    ++n;
+  }
+}
+
 TEST(SimplifyPath, StraightRunsCollapseAndCurvesKeepWhatTheyNeed) {
   const Points straight = walk({{100000, 0}});
   EXPECT_EQ(simplify_path(straight.x.data(), straight.y.data(), 0, straight.last(), 0.09).size(), 2u);
