@@ -75,7 +75,7 @@ const char* kStyle =
     // lines stay unfilled whatever the kind's colour.
     ".ln,.item.ln{fill:none;vector-effect:non-scaling-stroke}";
 
-void append_item_attributes(std::string& out, const Item& it, const char* more_classes = "") {
+void append_item_attributes(Text& out, const Item& it, const char* more_classes = "") {
   out += " class=\"item";
   if (*more_classes) {
     out += ' ';
@@ -120,7 +120,7 @@ class Plan {
 };
 
 // A circle's centre on the plan, to the decimetre.
-void append_cxy(std::string& out, const PlanPoint& p) {
+void append_cxy(Text& out, const PlanPoint& p) {
   out += " cx=\"";
   append_hundredths(out, to_hundredths(p.x / 10) * 10);
   out += "\" cy=\"";
@@ -129,7 +129,7 @@ void append_cxy(std::string& out, const PlanPoint& p) {
 }
 
 // A label's place on the plan, to the decimetre.
-void append_xy(std::string& out, const PlanPoint& p) {
+void append_xy(Text& out, const PlanPoint& p) {
   out += " x=\"";
   append_hundredths(out, to_hundredths(p.x / 10) * 10);
   out += "\" y=\"";
@@ -139,7 +139,7 @@ void append_xy(std::string& out, const PlanPoint& p) {
 
 }  // namespace
 
-void append_path_data(std::string& out, const Scenario& s, int32_t first, int32_t last) {
+void append_path_data(Text& out, const Scenario& s, int32_t first, int32_t last) {
   const int32_t end = last_drawn_point(s);
   first = std::clamp(first, 0, std::max(end, 0));
   last = std::clamp(last, 0, std::max(end, 0));
@@ -166,9 +166,9 @@ void append_path_data(std::string& out, const Scenario& s, int32_t first, int32_
   }
 }
 
-std::string plan_svg(const Scenario& s, const Items& items) {
+Text plan_svg(const Scenario& s, const Items& items) {
   const Plan plan(s);
-  std::string out;
+  Text out;
   // Room for it all at once (pages never written cost nothing).
   out.reserve((1 << 16) + items.size() * 200 + static_cast<size_t>(std::max(plan.last(), 0)) / 2);
   if (!plan.drawn()) {
@@ -349,12 +349,12 @@ class Axis {
   double k_;
 };
 
-void append_num(std::string& out, double v) { append_real(out, v); }
+void append_num(Text& out, double v) { append_real(out, v); }
 // Places along the profile's axis, to a tenth of a unit.
-void append_tenths(std::string& out, double v) { append_hundredths(out, to_hundredths(v / 10) * 10); }
+void append_tenths(Text& out, double v) { append_hundredths(out, to_hundredths(v / 10) * 10); }
 
 // A step line over runs of cells: y of each run's value, in metres along x.
-void append_steps(std::string& out, const std::vector<Run>& runs, int32_t unit,
+void append_steps(Text& out, const std::vector<Run>& runs, int32_t unit,
                   const std::function<double(int32_t)>& y) {
   bool first = true;
   for (const Run& r : runs) {
@@ -369,7 +369,7 @@ void append_steps(std::string& out, const std::vector<Run>& runs, int32_t unit,
   }
 }
 
-void append_label(std::string& out, double m, double y, const std::string& text,
+void append_label(Text& out, double m, double y, const std::string& text,
                   const Axis& axis, const char* anchor = nullptr) {
   out += "<text data-m=\"";
   append_num(out, m);
@@ -393,11 +393,11 @@ void append_label(std::string& out, double m, double y, const std::string& text,
 
 }  // namespace
 
-std::string profile_svg(const Scenario& s, const Items& items) {
+Text profile_svg(const Scenario& s, const Items& items) {
   const int32_t track_metres = static_cast<int32_t>(s.track.size()) * 50;
   const int32_t line_length = s.table[84].long2;
   const Axis axis(0, std::max<int32_t>(track_metres, 50));
-  std::string out;
+  Text out;
   out.reserve((1 << 16) + items.size() * 200 + s.track.size() * 16);
   out += "<svg id=\"profile\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 ";
   append_num(out, kProfileWidth);

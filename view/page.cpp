@@ -221,15 +221,18 @@ nlohmann::json parts_json(const ViewParts& parts) {
   nlohmann::json j;
   j["title"] = parts.title;
   j["summary"] = parts.summary;
-  j["plan"] = parts.plan;
-  j["profile"] = parts.profile;
+  j["plan"] = std::string(parts.plan);
+  j["profile"] = std::string(parts.profile);
   j["tables"] = parts.tables;
   j["data"] = parts.data;
   return j;
 }
 
-std::string standalone_svg(const std::string& svg) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + svg + "\n";
+std::string standalone_svg(std::string_view svg) {
+  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  out += svg;
+  out += "\n";
+  return out;
 }
 
 void write_page(const ViewParts& parts, ByteSink& sink, const std::string& live_events) {

@@ -1,12 +1,16 @@
 #include "view/text.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "documents/windows1252.h"
 
 namespace compactor::view {
 
-void append_escaped(std::string& out, std::string_view text) {
+namespace {
+
+template <class S>
+void escape_into(S& out, std::string_view text) {
   for (char c : text) {
     switch (c) {
       case '&': out += "&amp;"; break;
@@ -25,6 +29,30 @@ void append_escaped(std::string& out, std::string_view text) {
   }
 }
 
+template <class S>
+void hundredths_into(S& out, int64_t h) {
+  if (h < 0) {
+    out += '-';
+    h = -h;
+  }
+  char digits[24];
+  const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, h / 100);
+  out.append(digits, static_cast<size_t>(r.ptr - digits));
+  const int frac = static_cast<int>(h % 100);
+  if (frac != 0) {
+    out += '.';
+    out += static_cast<char>('0' + frac / 10);
+    if (frac % 10 != 0) out += static_cast<char>('0' + frac % 10);
+  }
+}
+
+}  // namespace
+
+void append_escaped(std::string& out, std::string_view text) { escape_into(out, text); }
+void append_escaped(Text& out, std::string_view text) { escape_into(out, text); }
+void append_hundredths(std::string& out, int64_t h) { hundredths_into(out, h); }
+void append_hundredths(Text& out, int64_t h) { hundredths_into(out, h); }
+
 std::string escaped(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -40,20 +68,6 @@ int64_t to_hundredths(double v) {
   if (h > 1e15) return 1000000000000000;
   if (h < -1e15) return -1000000000000000;
   return static_cast<int64_t>(h);
-}
-
-void append_hundredths(std::string& out, int64_t h) {
-  if (h < 0) {
-    out += '-';
-    h = -h;
-  }
-  out += std::to_string(h / 100);
-  const int frac = static_cast<int>(h % 100);
-  if (frac != 0) {
-    out += '.';
-    out += static_cast<char>('0' + frac / 10);
-    if (frac % 10 != 0) out += static_cast<char>('0' + frac % 10);
-  }
 }
 
 std::string real_text(double v) {

@@ -29,6 +29,7 @@
 #include "model/byte_sink.h"
 #include "model/diagnostic.h"
 #include "model/scenario.h"
+#include "view/text.h"
 
 namespace compactor::view {
 
@@ -58,8 +59,8 @@ struct ViewInput {
 struct ViewParts {
   std::string title;        // "SCENARIO_TRAIN", UTF-8
   std::string summary;      // HTML fragment
-  std::string plan;         // <svg id="plan" ...>, standalone
-  std::string profile;      // <svg id="profile" ...>, standalone
+  Text plan;                // <svg id="plan" ...>, standalone
+  Text profile;             // <svg id="profile" ...>, standalone
   std::string tables;       // HTML fragment
   nlohmann::json data;      // the model's data that the script shows
 };
@@ -86,6 +87,6 @@ std::string render_page(const ViewParts& parts, const std::string& live_events =
 void write_page(const ViewParts& parts, ByteSink& sink, const std::string& live_events = {});
 
 // The standalone SVG files, with an XML declaration.
-std::string standalone_svg(const std::string& svg);
+std::string standalone_svg(std::string_view svg);
 
 }  // namespace compactor::view

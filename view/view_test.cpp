@@ -9,6 +9,7 @@
 #include <map>
 #include <regex>
 #include <string>
+#include <string_view>
 
 #include "compiler/test_sources.h"
 #include "driver/row_table.h"
@@ -54,7 +55,8 @@ Rendered built_in(bool from_sources = true) {
 }
 
 // The opening tags of the items in an SVG text.
-std::vector<std::string> item_tags(const std::string& svg) {
+std::vector<std::string> item_tags(std::string_view text) {
+  const std::string svg(text);
   std::vector<std::string> tags;
   static const std::regex tag(R"(<[a-z]+ class="item[^>]*>)");
   for (auto it = std::sregex_iterator(svg.begin(), svg.end(), tag); it != std::sregex_iterator(); ++it) {
@@ -71,7 +73,7 @@ std::string attribute(const std::string& tag, const std::string& name) {
   return tag.substr(from, tag.find('"', from) - from);
 }
 
-std::map<std::string, int> kinds(const std::string& svg) {
+std::map<std::string, int> kinds(std::string_view svg) {
   std::map<std::string, int> n;
   for (const std::string& t : item_tags(svg)) ++n[attribute(t, "data-kind")];
   return n;
@@ -99,7 +101,7 @@ std::map<std::string, int> cell_kinds(const Scenario& s) {
 TEST(View, BuiltInItemsAreWhatTheModelHolds) {
   const Rendered r = built_in();
   ASSERT_EQ(r.compiled.scenario.error_code, 0);
-  for (const std::string* svg : {&r.parts.profile, &r.parts.plan}) {
+  for (const Text* svg : {&r.parts.profile, &r.parts.plan}) {
     std::map<std::string, int> drawn = kinds(*svg);
     EXPECT_EQ(drawn["station"], 35);
     EXPECT_EQ(drawn["signal"], 120);
@@ -230,7 +232,7 @@ TEST(View, TextsOfTheModelCannotBreakThePage) {
   }
   // The parts as JSON are what the page holds.
   const nlohmann::json parts = parts_json(r.parts);
-  EXPECT_EQ(parts["plan"], r.parts.plan);
+  EXPECT_EQ(parts["plan"], std::string(r.parts.plan));
   EXPECT_EQ(parts["data"], r.parts.data);
 }
 
@@ -253,11 +255,11 @@ TEST(View, APageEvenWithoutATrack) {
 }
 
 // Reads back "Mx yl dx dy dx dy ..." in hundredths.
-std::vector<std::pair<double, double>> vertices(const std::string& d) {
+std::vector<std::pair<double, double>> vertices(std::string_view d) {
   std::vector<std::pair<double, double>> v;
   std::vector<double> n;
   std::string number;
-  for (char c : d + " ") {
+  for (char c : std::string(d) + " ") {
     if (c == '-' || c == '.' || (c >= '0' && c <= '9')) {
       if (c == '-' && !number.empty()) {
         n.push_back(std::stod(number));
@@ -285,7 +287,7 @@ TEST(View, ThePathIsDrawnWithinATenthOfAMetre) {
   const int32_t last = last_drawn_point(s);
   ASSERT_EQ(last, s.path.end - 2);
   for (const auto& [first, end] : {std::pair<int32_t, int32_t>{0, last}, {24350, 26350}, {97000, 98000}}) {
-    std::string d;
+    Text d;
     append_path_data(d, s, first, end);
     const std::vector<std::pair<double, double>> drawn = vertices(d);
     const std::vector<int32_t> kept = simplify_path(s.path.x.data(), s.path.y.data(), first, end, kPathTolerance);
