@@ -42,8 +42,20 @@ median_of() {
     /"median"/ { gsub(/[^0-9.eE+-]/, "", $2); if (n++ == want) { print $2; exit } }
   ' FS=: "$1"
 }
+# The n-th command's wall times, as min, first quartile, third quartile, max.
+spread_of() {
+  tr -d ' \n' <"$1" | awk -v want="$2" '{
+    n = split($0, parts, "\"times\":\\[")
+    split(parts[want + 2], rest, "\\]"); k = split(rest[1], t, ",")
+    for (i = 1; i <= k; i++) v[i] = t[i] + 0
+    for (i = 2; i <= k; i++) { x = v[i]; for (j = i - 1; j >= 1 && v[j] > x; j--) v[j + 1] = v[j]; v[j + 1] = x }
+    printf "%.2f, %.2f-%.2f, %.2f", v[1] * 1000, v[int((k + 3) / 4)] * 1000, v[int((3 * k + 3) / 4)] * 1000, v[k] * 1000
+  }'
+}
 compile=$(median_of "$work/times.json" 0)
 view=$(median_of "$work/times.json" 1)
+compile_spread=$(spread_of "$work/times.json" 0)
+view_spread=$(spread_of "$work/times.json" 1)
 page="$work/out/Lavena_Codrano2_ES 2718.html"
 size=$(wc -c <"$page" | tr -d ' ')
 
@@ -52,6 +64,7 @@ awk -v c="$compile" -v v="$view" 'BEGIN {
   printf "compile:   %8.2f ms\n", c * 1000
   printf "view:      %8.2f ms  (%.2f times compile)\n", v * 1000, v / c
 }'
+echo "spread:    compile $compile_spread ms, view $view_spread ms (min, Q1-Q3, max)"
 awk -v s="$size" 'BEGIN { printf "page:      %d bytes (%.2f MB)\n", s, s / 1000000 }'
 
 python=/usr/bin/python3
