@@ -3,17 +3,20 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "model/path_storage.h"
+
 namespace compactor {
 namespace {
 
-// Points of one chunk: its text (at most 256 KiB) stays in the cache.
-constexpr int64_t kChunkPoints = 8192;
+// Points of one chunk: its text (at most 128 KiB) stays in the cache.
+constexpr int64_t kChunkPoints = 4096;
 constexpr size_t kChunkBytes = size_t{kChunkPoints} * inspect::kLongestPathValue;
+// Chunks formatted and not yet written, at most: 2 MiB of text, one huge page.
+constexpr size_t kRing = 16;
 
 // Below this many points listed the path is written on one thread.
 constexpr int64_t kThreadedPoints = 1 << 16;
@@ -25,49 +28,53 @@ struct Chunk {
   bool starts_y;  // the first chunk of the y values: kPathJsonBetween comes before it
 };
 
-// Text a helper thread formatted, waiting to be written.
-struct Slot {
-  std::unique_ptr<char[]> text{new char[kChunkBytes]};
-  size_t size = 0;
-  bool full = false;
-};
-
-// A helper thread formats chunks k, k + n, k + 2n, ... (n threads in all)
-// into its two slots in turn; the writing thread empties them in order.
-class Helper {
+// Chunks in flight. Every thread takes the next chunk not yet taken and
+// formats it into its slot of the ring (chunk i into slot i % kRing, once
+// chunk i - kRing is written); the writing thread writes them in order and
+// formats chunks itself whenever the next one to write is not ready, so a
+// thread the machine has no core for holds up at most the chunk it took.
+class Ring {
  public:
-  void run(const Path& p, int64_t first, const std::vector<Chunk>& chunks, size_t k, size_t n) {
-    for (size_t i = k, turn = 0; i < chunks.size(); i += n, turn ^= 1) {
-      Slot& s = slots_[turn];
-      {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] { return !s.full || stop_; });
-        if (stop_) return;
-      }
-      const Chunk& c = chunks[i];
-      const size_t size = inspect::format_path_values(p, *c.values, first, c.from, c.to, s.text.get());
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        s.size = size;
-        s.full = true;
-      }
+  Ring(const Path& p, int64_t first, const std::vector<Chunk>& chunks)
+      : p_(p), first_(first), chunks_(chunks),
+        text_(static_cast<char*>(allocate_path_storage(kRing * kChunkBytes))) {}
+  ~Ring() { free_path_storage(text_, kRing * kChunkBytes); }
+  Ring(const Ring&) = delete;
+  Ring& operator=(const Ring&) = delete;
+
+  // A helper thread: formats chunks until none is left or the writer stops.
+  void help() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [&] { return stop_ || taken_ == chunks_.size() || can_take(); });
+      if (stop_ || taken_ == chunks_.size()) return;
+      format_next(lock);
       changed_.notify_all();
     }
   }
-  // Hands the text of the helper's chunk of this turn to `out`, then frees its slot.
-  void write(unsigned turn, ByteSink& out) {
-    Slot& s = slots_[turn];
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [&] { return s.full; });
+
+  // The writing thread: every chunk to `out`, in order.
+  void write_all(ByteSink& out) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (written_ < chunks_.size()) {
+      const size_t slot = written_ % kRing;
+      if (size_[slot] != kEmpty) {
+        const size_t size = size_[slot];
+        lock.unlock();  // no thread touches this slot before written_ moves on
+        if (chunks_[written_].starts_y) out.write(inspect::kPathJsonBetween.data(), inspect::kPathJsonBetween.size());
+        out.write(text_ + slot * kChunkBytes, size);
+        lock.lock();
+        size_[slot] = kEmpty;
+        ++written_;
+        changed_.notify_all();
+      } else if (can_take()) {
+        format_next(lock);
+      } else {
+        changed_.wait(lock, [&] { return size_[slot] != kEmpty || can_take(); });
+      }
     }
-    out.write(s.text.get(), s.size);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      s.full = false;
-    }
-    changed_.notify_all();
   }
+
   void stop() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -77,9 +84,31 @@ class Helper {
   }
 
  private:
+  static constexpr size_t kEmpty = SIZE_MAX;
+
+  bool can_take() const { return taken_ < chunks_.size() && taken_ < written_ + kRing; }
+
+  // Takes the next chunk and formats it with the lock released.
+  void format_next(std::unique_lock<std::mutex>& lock) {
+    const size_t i = taken_++;
+    lock.unlock();
+    const Chunk& c = chunks_[i];
+    char* const text = text_ + (i % kRing) * kChunkBytes;
+    const size_t size = inspect::format_path_values(p_, *c.values, first_, c.from, c.to, text);
+    lock.lock();
+    size_[i % kRing] = size;
+  }
+
+  const Path& p_;
+  const int64_t first_;
+  const std::vector<Chunk>& chunks_;
+  char* const text_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  Slot slots_[2];
+  size_t size_[kRing] = {kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty,
+                         kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty};
+  size_t taken_ = 0;    // chunks taken by a thread
+  size_t written_ = 0;  // chunks written
   bool stop_ = false;
 };
 
@@ -104,34 +133,21 @@ void write_path_json_threaded(const std::string& file, const Path& p, std::optio
   const std::string head = inspect::path_json_head(file, p, points);
   out.write(head.data(), head.size());
 
-  // Chunk i is this thread's when i % threads is 0, else helper i % threads - 1's.
-  std::vector<Helper> helpers(threads - 1);
-  std::vector<std::thread> running;
-  running.reserve(helpers.size());
-  for (size_t h = 0; h < helpers.size(); ++h) {
-    running.emplace_back([&, h] { helpers[h].run(p, points.first, chunks, h + 1, threads); });
-  }
-  const auto stop_all = [&] {
-    for (Helper& h : helpers) h.stop();
-    for (std::thread& t : running) t.join();
+  Ring ring(p, points.first, chunks);
+  std::vector<std::thread> helpers;
+  helpers.reserve(threads - 1);
+  for (unsigned h = 1; h < threads; ++h) helpers.emplace_back([&ring] { ring.help(); });
+  const auto join_all = [&] {
+    ring.stop();
+    for (std::thread& t : helpers) t.join();
   };
   try {
-    const std::unique_ptr<char[]> own(new char[kChunkBytes]);
-    for (size_t i = 0; i < chunks.size(); ++i) {
-      const Chunk& c = chunks[i];
-      if (c.starts_y) out.write(inspect::kPathJsonBetween.data(), inspect::kPathJsonBetween.size());
-      const size_t round = i / threads, who = i % threads;
-      if (who == 0) {
-        out.write(own.get(), inspect::format_path_values(p, *c.values, points.first, c.from, c.to, own.get()));
-      } else {
-        helpers[who - 1].write(static_cast<unsigned>(round & 1), out);
-      }
-    }
+    ring.write_all(out);
   } catch (...) {
-    stop_all();
+    join_all();
     throw;
   }
-  stop_all();
+  join_all();
   out.write(inspect::kPathJsonTail.data(), inspect::kPathJsonTail.size());
 }
 

@@ -1,9 +1,10 @@
 // The JSON of a path file's points written by several threads: the same text
 // as inspect::write_path_json, byte for byte. A long path is two million
 // shortest reals, which cost far more than the rest of the command; chunks of
-// them are formatted on each thread in turn and handed to the sink in order,
-// so the text in flight stays a few chunks however long the path. Depends on
-// inspect/ and model/.
+// them are formatted by whichever thread is free and handed to the sink in
+// order, so the text in flight stays a few chunks however long the path, and
+// a thread the machine has no core for holds up no more than its chunk.
+// Depends on inspect/ and model/.
 #pragma once
 
 #include <optional>
