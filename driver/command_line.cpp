@@ -6,10 +6,6 @@
 
 #include "driver/run.h"
 
-#ifndef COMPACTOR_VERSION
-#error "COMPACTOR_VERSION comes from the project's CMake version"
-#endif
-
 namespace compactor {
 
 // Every command of the program, in the order `compactor help` lists them.
@@ -123,8 +119,6 @@ const CLI::App* chosen_command(const CLI::App& app) {
 }
 
 }  // namespace
-
-const char* version() { return COMPACTOR_VERSION; }
 
 CLI::App* add_command(CLI::App& app, const std::string& name, const CommandHelp& help) {
   CLI::App* command = app.add_subcommand(name, help.description);

@@ -7,11 +7,9 @@
 #include <vector>
 
 #include "driver/cli.h"
+#include "driver/version.h"
 
 namespace compactor {
-
-// The program's version, from the project's CMake version.
-const char* version();
 
 struct ParsedCommand {
   Action action;      // set when a command is to run

@@ -7,7 +7,7 @@
 #include "driver/platform.h"
 
 int main(int argc, char** argv) {
-  compactor::platform::prepare();
+  compactor::platform::prepare(argc, argv);
   const std::vector<std::string> args(argv + 1, argv + argc);
   const compactor::ParsedCommand parsed = compactor::parse_command_line(args);
   std::fputs(parsed.out.c_str(), stdout);

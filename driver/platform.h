@@ -10,8 +10,9 @@
 
 namespace compactor::platform {
 
-// Called once when the program starts, before any other call.
-void prepare();
+// Called once when the program starts, before any other call, with main()'s
+// arguments.
+void prepare(int argc, char** argv);
 
 // The separator between a directory and a file name: '\' on Windows, '/' elsewhere.
 char separator();
@@ -22,6 +23,13 @@ std::string join(const std::string& dir, const std::string& name);
 
 // The directory that holds the running executable.
 std::string program_directory();
+
+// Replaces this process by the program `name` installed with this one (beside
+// it, or in ../libexec/compactor/ from its directory) with the arguments this
+// one was started with: same process, standard streams and signals, and that
+// program's exit status. Returns only when it cannot, with the reason.
+// POSIX only: the Windows build has no use for it.
+std::string hand_over(const std::string& name);
 
 // Puts the complete file `from` in the place of the file `to` in one step, so
 // that at every instant `to` names either its earlier file or the new one,

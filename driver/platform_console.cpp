@@ -18,7 +18,12 @@ extern char** environ;
 
 namespace compactor::platform {
 
-void prepare() {
+namespace {
+char** started_with = nullptr;  // main()'s argv, for hand_over
+}  // namespace
+
+void prepare(int, char** argv) {
+  started_with = argv;
   // A write beyond a file-size limit then fails with an error the run
   // reports, instead of killing the process.
   std::signal(SIGXFSZ, SIG_IGN);
@@ -53,6 +58,22 @@ std::string program_directory() {
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return ".";
   return exe.parent_path().string();
+}
+
+std::string hand_over(const std::string& name) {
+  if (started_with == nullptr || started_with[0] == nullptr) return "no arguments to hand over";
+  const std::filesystem::path dir = program_directory();
+  const std::string places[] = {(dir / name).string(),
+                                (dir.parent_path() / "libexec" / "compactor" / name).string()};
+  std::string missing;
+  for (const std::string& place : places) {
+    // The program's own path as its first argument, as a shell gives it.
+    started_with[0] = const_cast<char*>(place.c_str());
+    execv(place.c_str(), started_with);
+    if (errno != ENOENT) return "cannot run " + place + ": " + std::strerror(errno);
+    missing += (missing.empty() ? "" : " nor ") + place;
+  }
+  return "cannot run " + name + ": no " + missing;
 }
 
 void show_waiting(const std::string&) { console::show_waiting(isatty(STDERR_FILENO) != 0); }

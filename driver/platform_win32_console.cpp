@@ -9,7 +9,7 @@
 
 namespace compactor::platform {
 
-void prepare() {}
+void prepare(int, char**) {}
 
 void show_waiting(const std::string&) { console::show_waiting(_isatty(_fileno(stderr)) != 0); }
 void hide_waiting() { console::hide_waiting(); }

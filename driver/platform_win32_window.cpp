@@ -64,7 +64,7 @@ HFONT create_label_font(int dots_per_inch) {
 
 }  // namespace
 
-void prepare() {}
+void prepare(int, char**) {}
 
 void show_waiting(const std::string& title) {
   if (form != nullptr) return;

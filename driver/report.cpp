@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "documents/windows1252.h"
-#include "driver/command_line.h"
+#include "driver/version.h"
 #include "driver/json_text.h"
 
 namespace compactor {

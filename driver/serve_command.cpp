@@ -1,8 +1,11 @@
-// The command serve: the live preview (serve/serve.h).
+// The command serve: the live preview (serve/serve.h). Its options are read
+// and checked here as for any command (the same help and usage errors);
+// run_serve_command (driver/serve_command.h) then runs it.
+#include "driver/serve_command.h"
+
 #include <memory>
 
 #include "driver/cli.h"
-#include "serve/serve.h"
 
 namespace compactor {
 
@@ -41,7 +44,7 @@ void add_serve_command(CLI::App& app, Action& action) {
       throw CLI::ValidationError("-W", *error);
     }
     if (!write_dir->empty()) o->write_dir = *write_dir;
-    action = [o] { return serve::run_serve(*o); };
+    action = [o] { return run_serve_command(*o); };
   });
 }
 

@@ -3,15 +3,16 @@
 #   - the Debian package passes lintian with no error, and apt would install
 #     it here (its dependencies are there; simulated, nothing is installed);
 #   - unpacked into a scratch root (dpkg-deb -x), its program prints its
-#     version, does the built-in run, and its manual page renders with no
-#     warning from man;
+#     version, does the built-in run, serves the preview of the exported
+#     sources (through the serve program it installs in libexec), and its
+#     manual page renders with no warning from man;
 #   - the zip holds both Windows programs, the README and its pictures;
 #     under Wine on a virtual display the console program prints its version
 #     and each program's built-in run writes, beside it, the same files byte
 #     for byte as the Debian package's program.
 #
 # Usage: packaging/check_packages.sh DEB ZIP
-# Needs lintian, dpkg-deb, man (man-db), unzip, wine, wine64, Xvfb.
+# Needs lintian, dpkg-deb, man (man-db), curl, unzip, wine, wine64, Xvfb.
 set -euo pipefail
 
 deb=$(realpath "$1")
@@ -56,6 +57,24 @@ for name in Lavena_Codrano2_linea.dat "$title.sim" "$title.dat"; do
   [ -s "$tmp/linux/$name" ] || fail "the built-in run wrote no $name"
 done
 echo "deb: built-in run wrote $(find "$tmp/linux" -type f | wc -l) files"
+
+# serve from the package: compactor hands over to the serve program the
+# package installs beside it, which answers on the port it prints.
+mkdir -p "$tmp/serve"
+"$exe" export --dir "$tmp/serve" >/dev/null || fail "compactor export exited $?"
+(cd "$tmp/serve" && exec "$exe" serve Lavena_Codrano2_linea.txt "$title-.txt" --port 0) \
+  >"$tmp/serve.out" 2>"$tmp/serve.err" &
+serve_pid=$!
+for _ in $(seq 100); do
+  grep -q '^http://' "$tmp/serve.out" && break
+  sleep 0.1
+done
+url=$(head -1 "$tmp/serve.out")
+state=$(curl -sf "${url}state") || { kill "$serve_pid"; cat "$tmp/serve.err"; fail "compactor serve from the package did not answer at '$url'"; }
+kill -TERM "$serve_pid"
+wait "$serve_pid" || fail "compactor serve from the package exited $? on SIGTERM"
+[[ $state == *'"generation":1'* ]] || fail "compactor serve from the package gave the state '$state'"
+echo "deb: serve answered at $url"
 
 page="$tmp/root/usr/share/man/man1/compactor.1.gz"
 warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >"$tmp/man.txt") || fail "man -l $page exited $?"

@@ -134,9 +134,10 @@ class Serve : public ::testing::Test {
     if (out_ >= 0) ::close(out_);
   }
 
-  // Starts the server and reads its address; false when it did not start.
-  bool start(std::vector<std::string> extra = {}) {
-    std::vector<std::string> args = {COMPACTOR_EXE, "serve", "line.txt", "svc.txt", "--port", "0"};
+  // Starts the server (the program `exe`) and reads its address; false when
+  // it did not start.
+  bool start(std::vector<std::string> extra = {}, const std::string& exe = COMPACTOR_EXE) {
+    std::vector<std::string> args = {exe, "serve", "line.txt", "svc.txt", "--port", "0"};
     args.insert(args.end(), extra.begin(), extra.end());
     int pipe_fds[2];
     if (::pipe(pipe_fds) != 0) return false;
@@ -151,7 +152,7 @@ class Serve : public ::testing::Test {
     argv.push_back(nullptr);
     const std::string cwd = fs::current_path();
     fs::current_path(s.dir());
-    const int rc = ::posix_spawn(&pid_, COMPACTOR_EXE, &actions, nullptr, argv.data(), environ);
+    const int rc = ::posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ);
     fs::current_path(cwd);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipe_fds[1]);
@@ -505,6 +506,44 @@ TEST_F(Serve, RefusesABadCommandLine) {
   EXPECT_EQ(s.run({"serve", "line.txt", "svc.txt", "--scenario", "a/b"}).status, 64);
   EXPECT_EQ(s.run({"serve", "line.txt", "svc.txt", "-Wno-such-warning"}, "timeout 5 ").status, 64);
 }
+
+#ifdef COMPACTOR_SERVE_EXE
+// compactor hands serve over to compactor-serve, which it finds beside itself
+// (the build) or in ../libexec/compactor/ (installed); the process stays the
+// same, so a signal to it still ends the server cleanly.
+TEST_F(Serve, HandsOverToItsServeProgramWhereverItIsInstalled) {
+  const struct {
+    const char* serve_program;  // where compactor-serve sits, from the root
+  } cases[] = {{"usr/bin/compactor-serve"}, {"usr/libexec/compactor/compactor-serve"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.serve_program);
+    const fs::path root = s / "root";
+    fs::remove_all(root);
+    fs::create_directories(root / "usr/bin");
+    fs::create_directories((root / c.serve_program).parent_path());
+    fs::copy_file(COMPACTOR_EXE, root / "usr/bin/compactor");
+    fs::copy_file(COMPACTOR_SERVE_EXE, root / c.serve_program);
+    ASSERT_TRUE(start({}, (root / "usr/bin/compactor").string())) << err();
+    EXPECT_EQ(state()["generation"], 1);
+    EXPECT_EQ(end_with(SIGTERM), 0) << err();
+    ::close(out_);
+    out_ = -1;
+  }
+}
+
+TEST_F(Serve, WithoutItsServeProgramStopsAndSaysWhereItLooked) {
+  fs::create_directories(s / "alone");
+  fs::copy_file(COMPACTOR_EXE, s / "alone/compactor");
+  const std::string cmd = "cd " + quote(s.dir().string()) + " && alone/compactor serve line.txt svc.txt 2>" +
+                          quote((s / ".err").string()) + " </dev/null >/dev/null";
+  const int raw = std::system(cmd.c_str());
+  EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 2);
+  const std::string said = slurp(s / ".err");
+  EXPECT_NE(said.find("compactor: serve: cannot run compactor-serve: no "), std::string::npos) << said;
+  EXPECT_NE(said.find("/alone/compactor-serve nor "), std::string::npos) << said;
+  EXPECT_NE(said.find("/libexec/compactor/compactor-serve"), std::string::npos) << said;
+}
+#endif
 
 }  // namespace
 }  // namespace compactor::e2e

@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
   if (argc != 2) return 64;
-  compactor::platform::prepare();
+  compactor::platform::prepare(argc, argv);
   compactor::platform::show_waiting(compactor::kApplicationTitle);
   for (int waited = 0; waited < 60000; waited += 100) {
     if (GetFileAttributesA(argv[1]) != INVALID_FILE_ATTRIBUTES) break;
