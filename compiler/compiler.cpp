@@ -432,15 +432,12 @@ SourcePlace Compilation::current_place() const {
 void Compilation::placed_cell(int64_t i) {
   if (origins_ == nullptr || i < 0 || i > s_.last_cell) return;
   if (origins_->cells.size() != s_.track.size()) origins_->cells.resize(s_.track.size());
-  // Filled in place: the file name's storage is reused from cell to cell.
-  SourcePlace& place = origins_->cells[static_cast<size_t>(i)];
+  const size_t cell = static_cast<size_t>(i);
   if (source_ == nullptr || !key_place_valid_) {
-    place = SourcePlace{};
+    origins_->cells.forget(cell);
     return;
   }
-  place.file.assign(source_->name);
-  place.line = key_place_.line;
-  place.column = key_place_.column;
+  origins_->cells.set(cell, source_->name, key_place_.line, key_place_.column);
 }
 
 void Compilation::placed_entry(int32_t e) {

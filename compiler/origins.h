@@ -33,11 +33,40 @@ struct BlockPassPoint {
   bool capped = false;  // an existing point whose value the pass lowered to 180
 };
 
+// The places of the track cells, kept small: a line of 1000000 m has 20000
+// cells, of which only the few a row placed have a place. Per cell a number
+// (4 bytes), per placed cell its file's index, line and column.
+class CellPlaces {
+ public:
+  size_t size() const { return index_.size(); }
+  // Every cell unknown.
+  void resize(size_t cells);
+  // The place of cell i: a copy, unknown past the end.
+  SourcePlace operator[](size_t i) const;
+  bool known(size_t i) const { return i < index_.size() && index_[i] >= 0; }
+  // The file and line of a known cell ("" and 0 for the others), no copy.
+  const std::string& file(size_t i) const;
+  int line(size_t i) const { return known(i) ? placed_[static_cast<size_t>(index_[i])].line : 0; }
+  // Cell i (below size()) was placed at this place, or (unknown place) by no row.
+  void set(size_t i, const std::string& file, int line, int column);
+  void forget(size_t i);
+
+ private:
+  struct Placed {
+    int32_t file = 0;  // in files_
+    int line = 0;
+    int column = 0;
+  };
+  std::vector<int32_t> index_;  // per cell: its entry of placed_, or -1
+  std::vector<Placed> placed_;
+  std::vector<std::string> files_;
+};
+
 struct Origins {
   // One per track cell: the row that last set the cell's kind (a signal, a
   // slowdown, a station point, a tunnel marker, ...). Cells the block pass
   // fills afterwards keep an unknown place.
-  std::vector<SourcePlace> cells;
+  CellPlaces cells;
   // The station rows (entries 1 upwards) and the direction-board rows
   // (entries 80 downwards) that filled each table entry.
   std::array<SourcePlace, kTableSize> entries{};

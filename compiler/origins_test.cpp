@@ -99,5 +99,37 @@ TEST(Origins, KeepingThemChangesNoByte) {
   EXPECT_EQ(with.s.diagnostics.size(), without.s.diagnostics.size());
 }
 
+TEST(CellPlaces, KeepTheLastPlaceOfEachCell) {
+  CellPlaces cells;
+  cells.resize(5);
+  cells.set(1, "line.txt", 4, 0);
+  cells.set(3, "svc.txt", 9, 2);
+  cells.set(1, "svc.txt", 12, 1);  // a later row placed cell 1 again
+  cells.set(4, "line.txt", 7, 0);
+  cells.forget(4);                 // and a fill by no row took cell 4
+  cells.set(2, "line.txt", 0, 0);  // line 0: no row
+  struct Case {
+    size_t cell;
+    std::string file;
+    int line;
+    int column;
+  };
+  const Case cases[] = {
+      {0, "", 0, 0}, {1, "svc.txt", 12, 1}, {2, "", 0, 0}, {3, "svc.txt", 9, 2}, {4, "", 0, 0}, {5, "", 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cell);
+    const SourcePlace p = cells[c.cell];
+    EXPECT_EQ(cells.known(c.cell), c.line > 0);
+    EXPECT_EQ(p.file, c.file);
+    EXPECT_EQ(cells.file(c.cell), c.file);
+    EXPECT_EQ(p.line, c.line);
+    EXPECT_EQ(cells.line(c.cell), c.line);
+    EXPECT_EQ(p.column, c.column);
+  }
+  cells.resize(2);
+  EXPECT_FALSE(cells.known(1));
+}
+
 }  // namespace
 }  // namespace compactor

@@ -77,7 +77,7 @@ std::optional<SourcePlace> slowdown_near(const Analysis& a, int64_t cell) {
   int64_t best_distance = 0;
   for (size_t i = 0; i < a.origins.cells.size() && i < s.track.size(); ++i) {
     const uint8_t k = s.track[i].kind;
-    if (k < kSlowdownEnd || k > kSlowdownApproach || !a.origins.cells[i].known()) continue;
+    if (k < kSlowdownEnd || k > kSlowdownApproach || !a.origins.cells.known(i)) continue;
     const int64_t distance = std::llabs(static_cast<int64_t>(i) - cell);
     if (!best || distance < best_distance) {
       best = a.origins.cells[i];
@@ -329,7 +329,9 @@ json hover(const Analysis* a, const std::string& uri, std::string_view text, int
   // What the row placed in the compiled model, after the block pass.
   std::vector<int64_t> placed;
   for (size_t i = 0; i < a->origins.cells.size(); ++i) {
-    if (same_row(a->origins.cells[i], uri, line)) placed.push_back(static_cast<int64_t>(i));
+    if (a->origins.cells.known(i) && a->origins.cells.file(i) == uri && a->origins.cells.line(i) == line + 1) {
+      placed.push_back(static_cast<int64_t>(i));
+    }
   }
   std::string placed_md;
   for (int64_t i : placed) placed_md += "\n- " + cell_text(*s, i);
@@ -378,7 +380,7 @@ json hover(const Analysis* a, const std::string& uri, std::string_view text, int
     std::string points;
     for (int64_t c = from; c <= to; ++c) {
       const TrackCell& cell = s->track[static_cast<size_t>(c)];
-      const bool from_row = static_cast<size_t>(c) < a->origins.cells.size() && a->origins.cells[static_cast<size_t>(c)].known();
+      const bool from_row = a->origins.cells.known(static_cast<size_t>(c));
       if (cell.kind == kReductionPoint && !from_row) points += " " + std::to_string(c) + " (" + std::to_string(cell.paramA) + ")";
     }
     placed_md += "\n- block pass points:" + (points.empty() ? std::string(" none") : points);

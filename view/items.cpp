@@ -307,8 +307,9 @@ std::vector<ViewWarning> place_warnings(const std::vector<Warning>& warnings, co
   std::map<std::string, std::map<int, int32_t>> placed;
   if (origins != nullptr) {
     for (size_t i = 0; i < origins->cells.size(); ++i) {
-      const SourcePlace& p = origins->cells[i];
-      if (p.known()) placed[p.file].emplace(p.line, static_cast<int32_t>(i));
+      if (origins->cells.known(i)) {
+        placed[origins->cells.file(i)].emplace(origins->cells.line(i), static_cast<int32_t>(i));
+      }
     }
   }
   std::vector<ViewWarning> out;
