@@ -24,10 +24,12 @@
 namespace compactor {
 namespace {
 
-constexpr size_t kHugePage = size_t{2} << 20;
-constexpr size_t kHugeFrom = size_t{1} << 20;
+[[maybe_unused]] constexpr size_t kHugePage = size_t{2} << 20;
+[[maybe_unused]] constexpr size_t kHugeFrom = size_t{1} << 20;
 
+#if !defined(COMPACTOR_PATH_STORAGE_PLAIN)
 size_t whole_blocks(size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+#endif
 
 }  // namespace
 
@@ -52,10 +54,18 @@ void* allocate_path_storage(size_t bytes) {
   // calloc hands out large blocks as fresh pages, without clearing them.
   void* p = std::calloc(bytes == 0 ? 1 : bytes, 1);
   if (p == nullptr) throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  if (bytes >= kHugeFrom) {
+    // The whole 2 MiB blocks inside it in huge pages, as above.
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(p) + kHugePage - 1) / kHugePage * kHugePage;
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) / kHugePage * kHugePage;
+    if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+  }
+#endif
   return p;
 }
 
-void free_path_storage(void* p, size_t bytes) {
+void free_path_storage(void* p, [[maybe_unused]] size_t bytes) {
 #if !defined(COMPACTOR_PATH_STORAGE_PLAIN)
   if (bytes >= kHugeFrom) {
     munmap(p, whole_blocks(bytes));
