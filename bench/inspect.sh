@@ -9,8 +9,8 @@
 # On the 1000000 m line of bench/gen_line.sh it measures, in one hyperfine
 # run: the compile into a directory A, `inspect --json --all` of the three
 # files it wrote, and `diff` of A with a directory B compiled from the same
-# sources. It prints the median wall times, the CPU times (user + system) and
-# each command's ratio to the compile.
+# sources. It prints the median wall times with the fastest and slowest run,
+# the CPU times (user + system) and each command's ratio to the compile.
 #
 # Settings from the environment: RUNS (timed runs per command, default 50),
 # WARMUP (default 5), BENCH_WORK (scratch directory, default a new one under
@@ -73,19 +73,22 @@ echo "runs:      $runs per command (hyperfine medians)"
 echo "load:      $(cut -d ' ' -f 1-3 /proc/loadavg) (1, 5, 15 min) at the end, $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "files:     $(wc -c <"$path") + $(wc -c <"$table") + $(wc -c <"$track") bytes; inspect --json --all prints $json_bytes bytes"
 echo
-# hyperfine's JSON: per command a "median", a "user" and a "system" (seconds).
+# hyperfine's JSON: per command a "median", a "user", a "system", a "min" and
+# a "max" (seconds), "system" before "min".
 awk '
   BEGIN { n = 0 }
   /"median"/ { gsub(/[^0-9.eE+-]/, "", $2); median[n] = $2 }
+  /"min"/    { gsub(/[^0-9.eE+-]/, "", $2); lo[n - 1] = $2 }
+  /"max"/    { gsub(/[^0-9.eE+-]/, "", $2); hi[n - 1] = $2 }
   /"user"/   { gsub(/[^0-9.eE+-]/, "", $2); user[n] = $2 }
   /"system"/ { gsub(/[^0-9.eE+-]/, "", $2); sys[n] = $2; n++ }
   END {
     name[0] = "compile"; name[1] = "inspect --json --all"; name[2] = "diff"
-    printf "| %-20s | %11s | %14s | %16s | %14s |\n", "command", "median (ms)", "CPU mean (ms)", "median / compile", "CPU / compile"
-    printf "|%s|%s|%s|%s|%s|\n", "----------------------", "------------:", "---------------:", "-----------------:", "---------------:"
+    printf "| %-20s | %11s | %15s | %14s | %16s | %14s |\n", "command", "median (ms)", "min-max (ms)", "CPU mean (ms)", "median / compile", "CPU / compile"
+    printf "|%s|%s|%s|%s|%s|%s|\n", "----------------------", "------------:", "----------------:", "---------------:", "-----------------:", "---------------:"
     for (i = 0; i < 3; i++) {
-      printf "| %-20s | %11.2f | %14.2f | %16.2f | %14.2f |\n", name[i], median[i] * 1000, (user[i] + sys[i]) * 1000,
-        median[i] / median[0], (user[i] + sys[i]) / (user[0] + sys[0])
+      printf "| %-20s | %11.2f | %7.2f-%-7.2f | %14.2f | %16.2f | %14.2f |\n", name[i], median[i] * 1000, lo[i] * 1000, hi[i] * 1000,
+        (user[i] + sys[i]) * 1000, median[i] / median[0], (user[i] + sys[i]) / (user[0] + sys[0])
     }
   }
 ' FS=: "$work/inspect.json"

@@ -109,8 +109,9 @@ void Compilation::line_length(int32_t length) {
   if (s_.keep_path != 0) {
     Path& path = s_.path;
     path.end = s_.path_end;
-    path.x.assign(static_cast<size_t>(path.end) + 1, 0.0);
-    path.y.assign(static_cast<size_t>(path.end) + 1, 0.0);
+    // Zeros, written only as far as the walk goes (model/path_storage.h).
+    path.x = PathValues(static_cast<size_t>(path.end) + 1);
+    path.y = PathValues(static_cast<size_t>(path.end) + 1);
     path.allocated = true;
     path.origin_set = false;
     path.next = 2;

@@ -9,6 +9,7 @@
 #include "driver/cli.h"
 #include "driver/files.h"
 #include "driver/json_text.h"
+#include "driver/path_json_writer.h"
 #include "driver/platform.h"
 #include "driver/run.h"
 #include "inspect/diff.h"
@@ -165,7 +166,9 @@ int run_inspect(const InspectOptions& o) {
       switch (d.kind) {
         case FileKind::kTrack: inspect::write_track_json(file, *d.track, o.all, out); break;
         case FileKind::kTable: print_out(dump_spaced(inspect::table_json(file, *d.table))); break;
-        case FileKind::kPath: inspect::write_path_json(file, *d.path, o.points, out); break;
+        case FileKind::kPath:
+          write_path_json_threaded(file, *d.path, o.points, out, path_json_threads());
+          break;
       }
       print_out("\n");
       continue;

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <thread>
 
 #include "documents/windows1252.h"
 #include "model/path_storage.h"
@@ -130,12 +129,6 @@ class JsonWriter {
     char* p = room();
     used_ += static_cast<size_t>(std::to_chars(p, p + kRoom, v).ptr - p);
   }
-  // A real as its shortest decimal; null when JSON cannot hold it.
-  void real(double v) {
-    if (!std::isfinite(v)) return text("null");
-    char* p = room();
-    used_ += static_cast<size_t>(std::to_chars(p, p + kRoom, v).ptr - p);
-  }
   void flush() {
     if (used_ > 0) out_.write(buffer_.get(), used_);
     used_ = 0;
@@ -155,61 +148,6 @@ class JsonWriter {
 std::string json_string(const std::string& s) {
   return Json(s).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
-
-// Writes the JSON of point i of one coordinate.
-void write_value(JsonWriter& w, const Path& p, const PathValues& v, int64_t i) {
-  switch (kind_of(p, i)) {
-    case PointKind::kEmpty: w.text("null"); break;
-    case PointKind::kInteger: w.integer(static_cast<int64_t>(v[static_cast<size_t>(i)])); break;
-    case PointKind::kReal: w.real(v[static_cast<size_t>(i)]); break;
-  }
-}
-
-// Below this many points the path's JSON is written on one thread.
-constexpr int64_t kParallelPoints = 1 << 16;
-
-// The values of one coordinate as JSON, "v, v, ..., v", in storage of its own.
-class FormattedValues {
- public:
-  // The longest value: a sign, 17 digits, a point, "e-308", and ", ".
-  static constexpr size_t kLongest = 32;
-
-  FormattedValues(const Path& p, const PathValues& v, int64_t first, int64_t last)
-      : p_(p), v_(v), first_(first), last_(last),
-        capacity_(static_cast<size_t>(last - first + 1) * kLongest),
-        data_(static_cast<char*>(allocate_path_storage(capacity_))) {}
-  ~FormattedValues() { free_path_storage(data_, capacity_); }
-  FormattedValues(const FormattedValues&) = delete;
-  FormattedValues& operator=(const FormattedValues&) = delete;
-
-  void format() {
-    char* q = data_;
-    char* const end = data_ + capacity_;
-    for (int64_t i = first_; i <= last_; ++i) {
-      if (i > first_) *q++ = ',', *q++ = ' ';
-      const size_t k = static_cast<size_t>(i);
-      switch (kind_of(p_, i)) {
-        case PointKind::kEmpty: std::memcpy(q, "null", 4), q += 4; break;
-        case PointKind::kInteger: q = std::to_chars(q, end, static_cast<int64_t>(v_[k])).ptr; break;
-        case PointKind::kReal:
-          if (std::isfinite(v_[k])) q = std::to_chars(q, end, v_[k]).ptr;
-          else std::memcpy(q, "null", 4), q += 4;
-          break;
-      }
-    }
-    size_ = static_cast<size_t>(q - data_);
-  }
-  const char* data() const { return data_; }
-  size_t size() const { return size_; }
-
- private:
-  const Path& p_;
-  const PathValues& v_;
-  int64_t first_, last_;
-  size_t capacity_;
-  char* data_;
-  size_t size_ = 0;
-};
 
 }  // namespace
 
@@ -509,42 +447,54 @@ Json table_json(const std::string& file, const Table& t) {
   return out;
 }
 
+PointRange path_json_points(const Path& p, std::optional<PointRange> range) {
+  const int64_t points = int64_t{p.end} + 1;
+  return {range ? std::max<int64_t>(range->first, 0) : 0,
+          range ? std::min<int64_t>(range->last, points - 1) : points - 1};
+}
+
+std::string path_json_head(const std::string& file, const Path& p, PointRange points) {
+  return "{\"file\": " + json_string(file) + ", \"type\": \"path\", \"points\": " + n(int64_t{p.end} + 1) +
+         ", \"from\": " + n(points.first) + ", \"x\": [";
+}
+
+size_t format_path_values(const Path& p, const PathValues& v, int64_t first, int64_t from, int64_t to,
+                          char* text) {
+  char* q = text;
+  char* const end = text + static_cast<size_t>(std::max<int64_t>(to - from, 0)) * kLongestPathValue;
+  for (int64_t i = from; i < to; ++i) {
+    if (i > first) q[0] = ',', q[1] = ' ', q += 2;
+    switch (kind_of(p, i)) {
+      case PointKind::kEmpty: std::memcpy(q, "null", 4), q += 4; break;
+      case PointKind::kInteger: q = std::to_chars(q, end, static_cast<int64_t>(v[static_cast<size_t>(i)])).ptr; break;
+      case PointKind::kReal: {
+        // JSON holds no nan or infinity.
+        const double d = v[static_cast<size_t>(i)];
+        if (std::isfinite(d)) q = std::to_chars(q, end, d).ptr;
+        else std::memcpy(q, "null", 4), q += 4;
+        break;
+      }
+    }
+  }
+  return static_cast<size_t>(q - text);
+}
+
 void write_path_json(const std::string& file, const Path& p, std::optional<PointRange> range,
                      ByteSink& out) {
-  const int64_t points = int64_t{p.end} + 1;
-  const int64_t first = range ? std::max<int64_t>(range->first, 0) : 0;
-  const int64_t last = range ? std::min<int64_t>(range->last, points - 1) : points - 1;
-  std::string head = "{\"file\": " + json_string(file) + ", \"type\": \"path\", \"points\": " + n(points) +
-                     ", \"from\": " + n(first) + ", \"x\": [";
+  const PointRange points = path_json_points(p, range);
+  const std::string head = path_json_head(file, p, points);
   out.write(head.data(), head.size());
-  const auto write_values = [&](JsonWriter& w, const PathValues& v) {
-    for (int64_t i = first; i <= last; ++i) {
-      if (i > first) w.text(", ");
-      write_value(w, p, v, i);
+  // Chunks small enough to stay in the cache; the sink gets them in order.
+  constexpr int64_t kChunk = 8192;
+  const std::unique_ptr<char[]> text(new char[kChunk * kLongestPathValue]);
+  for (const PathValues* v : {&p.x, &p.y}) {
+    if (v == &p.y) out.write(kPathJsonBetween.data(), kPathJsonBetween.size());
+    for (int64_t from = points.first; from <= points.last; from += kChunk) {
+      const int64_t to = std::min(from + kChunk, points.last + 1);
+      out.write(text.get(), format_path_values(p, *v, points.first, from, to, text.get()));
     }
-  };
-  if (last - first + 1 < kParallelPoints) {
-    JsonWriter w(out);
-    write_values(w, p.x);
-    w.text("], \"y\": [");
-    write_values(w, p.y);
-    w.text("]}");
-    return;
   }
-  // Two million shortest reals cost far more than the rest: the y values are
-  // formatted on a second thread into storage of their own while this one
-  // writes the x values.
-  FormattedValues y(p, p.y, first, last);
-  std::thread y_thread([&y] { y.format(); });
-  {
-    JsonWriter w(out);
-    write_values(w, p.x);
-  }
-  y_thread.join();
-  static constexpr std::string_view kBetween = "], \"y\": [";
-  out.write(kBetween.data(), kBetween.size());
-  out.write(y.data(), y.size());
-  out.write("]}", 2);
+  out.write(kPathJsonTail.data(), kPathJsonTail.size());
 }
 
 }  // namespace compactor::inspect

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -67,6 +68,25 @@ nlohmann::ordered_json table_json(const std::string& file, const Table& table);
 // With the points of `range` (all of them by default).
 void write_path_json(const std::string& file, const Path& path, std::optional<PointRange> range,
                      ByteSink& out);
+
+// The same object in pieces, for a writer that formats the values in chunks
+// (on several threads) and writes them in order: the head, the x values of
+// the listed points, kPathJsonBetween, the y values, kPathJsonTail.
+// The points listed: `range` (all of them by default) within the path; none
+// when last < first.
+PointRange path_json_points(const Path& path, std::optional<PointRange> range);
+// {"file": NAME, "type": "path", "points": N, "from": A, "x": [
+std::string path_json_head(const std::string& file, const Path& path, PointRange points);
+inline constexpr std::string_view kPathJsonBetween = "], \"y\": [";
+inline constexpr std::string_view kPathJsonTail = "]}";
+// The most bytes one value takes with the ", " before it.
+inline constexpr size_t kLongestPathValue = 32;
+// Writes the values `v` (the path's x or y) of the points from to to - 1 into
+// `text`, which has room for kLongestPathValue bytes a point, each value after
+// ", " unless its point is `first`, the first point listed. Returns the bytes
+// written: chunks written one after the other make the list of the points.
+size_t format_path_values(const Path& path, const PathValues& v, int64_t first, int64_t from, int64_t to,
+                          char* text);
 
 // The shortest decimal that reads back to the same 64-bit value ("0.1",
 // "1e-07", "2"); "nan", "inf" or "-inf" for the others. In JSON, which cannot
