@@ -28,14 +28,22 @@ std::string hex(char32_t c) {
   return buf;
 }
 
-// Decodes the code point that starts at text[i] and advances i past it.
-char32_t decode(std::u8string_view text, size_t& i) {
+// The code point that starts at text[i], i moved past it; or, for bytes that
+// are not UTF-8, what is wrong and at which offset (i then stays).
+struct Decoded {
+  char32_t c = 0;
+  const char* fault = nullptr;
+  size_t at = 0;
+};
+
+template <class Text>
+Decoded decode_at(Text text, size_t& i) {
   const auto lead = static_cast<uint8_t>(text[i]);
   int extra = 0;
   char32_t c = 0;
   if (lead < 0x80) {
     ++i;
-    return lead;
+    return {lead};
   } else if (lead >= 0xC2 && lead <= 0xDF) {
     extra = 1;
     c = lead & 0x1F;
@@ -46,24 +54,28 @@ char32_t decode(std::u8string_view text, size_t& i) {
     extra = 3;
     c = lead & 0x07;
   } else {
-    throw EncodingError("not UTF-8: invalid lead byte at offset " + std::to_string(i));
+    return {0, "invalid lead byte", i};
   }
-  if (text.size() - i <= static_cast<size_t>(extra)) {
-    throw EncodingError("not UTF-8: truncated sequence at offset " + std::to_string(i));
-  }
+  if (text.size() - i <= static_cast<size_t>(extra)) return {0, "truncated sequence", i};
   for (int k = 1; k <= extra; ++k) {
     const auto b = static_cast<uint8_t>(text[i + k]);
-    if ((b & 0xC0) != 0x80) {
-      throw EncodingError("not UTF-8: bad continuation byte at offset " + std::to_string(i + k));
-    }
+    if ((b & 0xC0) != 0x80) return {0, "bad continuation byte", i + static_cast<size_t>(k)};
     c = (c << 6) | (b & 0x3F);
   }
   const char32_t smallest[] = {0, 0x80, 0x800, 0x10000};
   if (c < smallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-    throw EncodingError("not UTF-8: overlong or invalid sequence at offset " + std::to_string(i));
+    return {0, "overlong or invalid sequence", i};
   }
-  i += extra + 1;
-  return c;
+  i += static_cast<size_t>(extra) + 1;
+  return {c};
+}
+
+char32_t decode(std::u8string_view text, size_t& i) {
+  const Decoded d = decode_at(text, i);
+  if (d.fault != nullptr) {
+    throw EncodingError(std::string("not UTF-8: ") + d.fault + " at offset " + std::to_string(d.at));
+  }
+  return d.c;
 }
 
 }  // namespace
@@ -119,33 +131,7 @@ std::string windows1252_to_utf8(std::string_view bytes) {
 bool is_utf8(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    int extra;
-    uint32_t c;
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      extra = 1;
-      c = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      extra = 2;
-      c = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      extra = 3;
-      c = lead & 0x07;
-    } else {
-      return false;
-    }
-    if (text.size() - i <= static_cast<size_t>(extra)) return false;
-    for (int k = 1; k <= extra; ++k) {
-      const auto b = static_cast<unsigned char>(text[i + k]);
-      if ((b & 0xC0) != 0x80) return false;
-      c = (c << 6) | (b & 0x3F);
-    }
-    static constexpr uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-    if (c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-    i += static_cast<size_t>(extra) + 1;
+    if (decode_at(text, i).fault != nullptr) return false;
   }
   return true;
 }
