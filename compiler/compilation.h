@@ -49,6 +49,9 @@ class Compilation {
   void fault_at_place(int32_t code, const std::string& detail, const TextPlace& at,
                       std::vector<Note> notes);
   void record(Diagnostic d);
+  // Reading on past the compile's stop, the note that a finding comes after
+  // it; otherwise nothing (the finding is the compile's own).
+  std::optional<Note> after_stop_note() const;
   bool fault_without_row(int32_t code, const std::string& detail);
   bool position_ok(int64_t p, int64_t margin);
   TrackCell& cell(int64_t i);

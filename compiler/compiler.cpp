@@ -308,12 +308,17 @@ std::vector<Note> Compilation::holder_note(int64_t i) const {
   return notes;
 }
 
+std::optional<Note> Compilation::after_stop_note() const {
+  if (!read_on_ || !read_on_->stopped || (final_phase_ && read_on_->final_ran)) return std::nullopt;
+  Note n;
+  n.message = "found after the compile stopped at " + read_on_->stop.file + ":" +
+              std::to_string(read_on_->stop.line);
+  return n;
+}
+
 void Compilation::record(Diagnostic d) {
-  if (read_on_ && read_on_->stopped && !(final_phase_ && read_on_->final_ran)) {
-    Note n;
-    n.message = "found after the compile stopped at " + read_on_->stop.file + ":" +
-                std::to_string(read_on_->stop.line);
-    d.notes.push_back(std::move(n));
+  if (std::optional<Note> after = after_stop_note()) {
+    d.notes.push_back(std::move(*after));
     read_on_->diagnostics.push_back(std::move(d));
     return;
   }
@@ -486,11 +491,8 @@ void Compilation::warn_at(WarningName w, const TextPlace& at, const std::string&
   warning.message = message;
   warning.excerpt = make_excerpt(reader_->line_at(at.line_start), at.column);
   warning.notes = std::move(notes);
-  if (read_on_ && read_on_->stopped && !(final_phase_ && read_on_->final_ran)) {
-    Note n;
-    n.message = "found after the compile stopped at " + read_on_->stop.file + ":" +
-                std::to_string(read_on_->stop.line);
-    warning.notes.push_back(std::move(n));
+  if (std::optional<Note> after = after_stop_note()) {
+    warning.notes.push_back(std::move(*after));
     read_on_->warnings.push_back(std::move(warning));
     return;
   }
