@@ -75,13 +75,32 @@ void replace_file(const std::string& path, const std::function<void(ByteSink&)>&
   }
 }
 
-std::string read_file(const std::string& path) {
+namespace {
+
+// Opens an existing regular file for reading, or says why not.
+std::FILE* open_for_reading(const std::string& path) {
   std::error_code ec;
   const fs::file_status st = fs::status(path, ec);
   if (ec || !fs::exists(st)) throw FileError(path, "no such file");
   if (fs::is_directory(st)) throw FileError(path, "is a directory");
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) throw FileError(path, "cannot open: " + errno_text(errno));
+  return f;
+}
+
+// Closes a file that was read, and says if reading it failed.
+void close_after_reading(std::FILE* f, const std::string& path) {
+  const bool failed = std::ferror(f) != 0;
+  const int err = errno;
+  std::fclose(f);
+  if (failed) throw FileError(path, "cannot read: " + errno_text(err));
+}
+
+}  // namespace
+
+std::string read_file(const std::string& path) {
+  std::error_code ec;
+  std::FILE* f = open_for_reading(path);
   // Read straight into one string sized to the file, so a source is held in
   // memory once, never twice while the string grows. A source larger than any
   // real one (or an endless device) is refused once it passes the limit.
@@ -105,10 +124,7 @@ std::string read_file(const std::string& path) {
   } catch (const std::bad_alloc&) {
     throw too_large();
   }
-  const bool failed = std::ferror(f) != 0;
-  const int err = errno;
-  std::fclose(f);
-  if (failed) throw FileError(path, "cannot read: " + errno_text(err));
+  close_after_reading(f, path);
   return text;
 }
 
@@ -118,11 +134,7 @@ FileBytes::~FileBytes() {
 
 FileBytes read_file_bytes(const std::string& path) {
   std::error_code ec;
-  const fs::file_status st = fs::status(path, ec);
-  if (ec || !fs::exists(st)) throw FileError(path, "no such file");
-  if (fs::is_directory(st)) throw FileError(path, "is a directory");
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) throw FileError(path, "cannot open: " + errno_text(errno));
+  std::FILE* f = open_for_reading(path);
   std::setvbuf(f, nullptr, _IONBF, 0);
   FileBytes out;
   const auto fail = [&](const std::string& why) {
@@ -154,10 +166,7 @@ FileBytes read_file_bytes(const std::string& path) {
   } catch (const std::bad_alloc&) {
     throw too_large();
   }
-  const bool failed = std::ferror(f) != 0;
-  const int err = errno;
-  std::fclose(f);
-  if (failed) throw FileError(path, "cannot read: " + errno_text(err));
+  close_after_reading(f, path);
   return out;
 }
 
