@@ -1,11 +1,10 @@
+#include "driver/files.h"
 #include "format/format.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <tuple>
 
 #include "driver/row_table.h"
@@ -22,12 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string contents(const fs::path& p) { return read_file(p.string()); }
 
 // Everything a compile leaves that a caller can see.
 struct Outcome {

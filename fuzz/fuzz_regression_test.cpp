@@ -2,11 +2,10 @@
 // crashed or hung, and the seed corpus) through the fuzz target's checks.
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
+#include "driver/files.h"
 #include "fuzz/fuzz_input.h"
 
 namespace compactor::fuzz {
@@ -14,12 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string contents(const fs::path& p) { return read_file(p.string()); }
 
 void replay(const std::string& folder) {
   const fs::path dir = fs::path(COMPACTOR_FUZZ_DIR) / folder;

@@ -1,10 +1,9 @@
 // The decoder's round trips on every model the kept inputs compile to, the
 // built-in run's first, and on the decoder's own corpus.
+#include "driver/files.h"
 #include "fuzz/round_trip.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -21,12 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string contents(const fs::path& p) { return read_file(p.string()); }
 
 std::vector<fs::path> inputs(const std::string& folder) {
   std::vector<fs::path> out;
