@@ -18,7 +18,7 @@
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
-repo=$(dirname "$here")
+. "$here/common.sh"
 runs=${RUNS:-50}
 warmup=${WARMUP:-5}
 
@@ -26,25 +26,8 @@ for tool in hyperfine awk; do
   command -v "$tool" >/dev/null 2>&1 || { echo "$0: $tool is needed (apt-get install $tool)" >&2; exit 2; }
 done
 
-if [ -n "${BENCH_WORK:-}" ]; then
-  work=$BENCH_WORK
-  mkdir -p "$work"
-else
-  work=$(mktemp -d "${TMPDIR:-/tmp}/compactor-bench.XXXXXX")
-  trap 'rm -rf "$work"' EXIT INT TERM
-fi
-
-if [ $# -ge 1 ]; then
-  build=$(cd "$1" && pwd)
-else
-  build="$here/build-release"
-  echo "building $build ..." >&2
-  { cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCOMPACTOR_TESTS=OFF &&
-    cmake --build "$build" --target compactor; } >"$work/build.log" 2>&1 ||
-    { cat "$work/build.log" >&2; echo "$0: the build failed" >&2; exit 1; }
-fi
-exe="$build/compactor"
-[ -x "$exe" ] || { echo "$0: no compactor in $build" >&2; exit 2; }
+bench_work
+bench_build "$@"
 
 d="$work/line1000000"
 "$here/gen_line.sh" 1000000 "$d"

@@ -21,7 +21,7 @@
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
-repo=$(dirname "$here")
+. "$here/common.sh"
 runs=${RUNS:-100}
 warmup=${WARMUP:-5}
 
@@ -30,25 +30,8 @@ for tool in hyperfine dd awk; do
 done
 [ -x /usr/bin/time ] || { echo "$0: /usr/bin/time is needed (apt-get install time)" >&2; exit 2; }
 
-if [ -n "${BENCH_WORK:-}" ]; then
-  work=$BENCH_WORK
-  mkdir -p "$work"
-else
-  work=$(mktemp -d "${TMPDIR:-/tmp}/compactor-bench.XXXXXX")
-  trap 'rm -rf "$work"' EXIT INT TERM
-fi
-
-if [ $# -ge 1 ]; then
-  build=$(cd "$1" && pwd)
-else
-  build="$here/build-release"
-  echo "building $build ..." >&2
-  { cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCOMPACTOR_TESTS=OFF &&
-    cmake --build "$build" --target compactor; } >"$work/build.log" 2>&1 ||
-    { cat "$work/build.log" >&2; echo "$0: the build failed" >&2; exit 1; }
-fi
-exe="$build/compactor"
-[ -x "$exe" ] || { echo "$0: no compactor in $build" >&2; exit 2; }
+bench_work
+bench_build "$@"
 
 # Bytes of the regular files in a directory, the floor file left out.
 dir_bytes() {
@@ -56,12 +39,6 @@ dir_bytes() {
     -printf '%s\n' | awk '{ n += $1 } END { print n + 0 }'
 }
 
-# Median of the runs of the hyperfine result with index $2 in the JSON file $1.
-median_of() {
-  awk -v want="$2" '
-    /"median"/ { gsub(/[^0-9.eE+-]/, "", $2); if (n++ == want) { print $2; exit } }
-  ' FS=: "$1"
-}
 
 # The first and third quartiles of the runs of result $2 in the JSON file $1
 # (between them lies the middle half of the runs): "Q1 Q3", in seconds.

@@ -17,7 +17,8 @@
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
-repo=$(dirname "$here")
+. "$here/common.sh"
+repo=$bench_repo
 build=${1:-$repo/build}
 build=$(cd "$build" && pwd)
 exe="$build/compactor"
@@ -37,11 +38,6 @@ hyperfine -N -i --style none --warmup "$warmup" --runs "$runs" --export-json "$w
   "'$exe' compile line.txt service.txt --dir out" \
   "'$exe' view line.txt service.txt --dir out" >/dev/null
 
-median_of() {
-  awk -v want="$2" '
-    /"median"/ { gsub(/[^0-9.eE+-]/, "", $2); if (n++ == want) { print $2; exit } }
-  ' FS=: "$1"
-}
 # The n-th command's wall times, as min, first quartile, third quartile, max.
 spread_of() {
   tr -d ' \n' <"$1" | awk -v want="$2" '{
