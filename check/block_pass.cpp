@@ -11,8 +11,9 @@ constexpr int16_t kMarkSpeed = 180;
 // never a signal, and nothing is read or written outside the track.
 class Track {
  public:
-  Track(Scenario& s, std::vector<BlockFinding>* findings, std::vector<BlockPassPoint>* points)
-      : s_(s), last_(s.last_cell), findings_(findings), points_(points) {}
+  Track(Scenario& s, std::vector<Diagnostic>& diagnostics, std::vector<BlockFinding>* findings,
+        std::vector<BlockPassPoint>* points)
+      : s_(s), diagnostics_(diagnostics), last_(s.last_cell), findings_(findings), points_(points) {}
 
   // The slowdown cell (warning or start) being treated.
   void treating(int c) { slowdown_ = c; }
@@ -35,7 +36,7 @@ class Track {
   int16_t speed(int64_t c) const { return cell(c).paramA; }
 
   void record(int32_t code, int64_t c, int slowdown_cell, int signal_cell = -1) {
-    if (findings_) findings_->push_back({s_.diagnostics.size(), slowdown_cell, signal_cell});
+    if (findings_) findings_->push_back({diagnostics_.size(), slowdown_cell, signal_cell});
     const int32_t position = static_cast<int32_t>(c * 50);
     s_.error_code = code;
     s_.error_position = position;
@@ -43,7 +44,7 @@ class Track {
     d.code = code;
     d.position = position;
     d.message = error_message(code);
-    s_.diagnostics.push_back(std::move(d));
+    diagnostics_.push_back(std::move(d));
   }
 
  private:
@@ -52,6 +53,7 @@ class Track {
     if (points_ != nullptr) points_->push_back({static_cast<int32_t>(c), slowdown_, capped});
   }
   Scenario& s_;
+  std::vector<Diagnostic>& diagnostics_;
   int last_;
   std::vector<BlockFinding>* findings_;
   std::vector<BlockPassPoint>* points_;
@@ -148,9 +150,10 @@ void point_before_next_signal(Track& t, int i, int end) {
 
 }  // namespace
 
-void block_pass(Scenario& s, std::vector<BlockFinding>* findings, std::vector<BlockPassPoint>* points) {
+void block_pass(Scenario& s, std::vector<Diagnostic>& diagnostics, std::vector<BlockFinding>* findings,
+                std::vector<BlockPassPoint>* points) {
   if (!s.track_allocated) return;
-  Track t(s, findings, points);
+  Track t(s, diagnostics, findings, points);
   const int limit = s.last_cell - 2;
   for (int i = 1; i <= limit; ++i) {
     const uint8_t kind = t.kind(i);

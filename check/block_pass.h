@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "compiler/origins.h"
+#include "model/diagnostic.h"
 #include "model/scenario.h"
 
 namespace compactor {
@@ -20,16 +21,17 @@ inline int16_t minimo(int16_t x, int16_t y) { return x > y ? y : x; }
 // to (its start, or its warning for 11) and the signal cell (11, and 13 in
 // front of the next signal; -1 otherwise).
 struct BlockFinding {
-  size_t diagnostic = 0;  // index in the scenario's diagnostics
+  size_t diagnostic = 0;  // index in the list of diagnostics
   int slowdown_cell = -1;
   int signal_cell = -1;
 };
 
-// Completes the signalling around slowdowns, cells 1 to last cell - 2. When
-// `findings` is given, each diagnostic recorded gets its cells there; when
+// Completes the signalling around slowdowns, cells 1 to last cell - 2, adding
+// its faults to `diagnostics`. When `findings` is given, each diagnostic recorded gets its cells there; when
 // `points` is given, every point placed or capped is appended to it with the
 // slowdown cell that called for it. The track is the same either way.
-void block_pass(Scenario& s, std::vector<BlockFinding>* findings = nullptr,
+void block_pass(Scenario& s, std::vector<Diagnostic>& diagnostics,
+                std::vector<BlockFinding>* findings = nullptr,
                 std::vector<BlockPassPoint>* points = nullptr);
 
 // Checks that the reserved fields are still zero, stamps them and stores the

@@ -31,9 +31,16 @@ bool marked(const Scenario& s, int cell) {
   return c.kind == kReductionPoint && c.paramA == 180;
 }
 
-std::vector<int> codes(const Scenario& s) {
+// The pass over `s`, and the diagnostics it records.
+std::vector<Diagnostic> pass(Scenario& s) {
+  std::vector<Diagnostic> found;
+  block_pass(s, found);
+  return found;
+}
+
+std::vector<int> codes(const std::vector<Diagnostic>& found) {
   std::vector<int> out;
-  for (const Diagnostic& d : s.diagnostics) out.push_back(d.code);
+  for (const Diagnostic& d : found) out.push_back(d.code);
   return out;
 }
 
@@ -47,8 +54,9 @@ TEST(BlockPassPointsTest, EachPointNamesTheSlowdownCellThatCalledForIt) {
   slowdown(kept, 100, 120, 60);
   Scenario plain = kept;
   std::vector<BlockPassPoint> points;
-  block_pass(kept, nullptr, &points);
-  block_pass(plain);
+  std::vector<Diagnostic> found;
+  block_pass(kept, found, nullptr, &points);
+  pass(plain);
   // Recording changes nothing in the track.
   ASSERT_EQ(kept.track.size(), plain.track.size());
   for (size_t i = 0; i < kept.track.size(); ++i) {
@@ -90,24 +98,24 @@ TEST(SignalsNearWarningTest, PointInFrontOfEachSignal) {
   put(s, 90, kSignal), put(s, 89, kReductionPoint, 150), put(s, 88, kSpeedIndicator);  // stays 150
   put(s, 86, kSignal), put(s, 85, kSpeedIndicator), put(s, 84, kReductionPoint, 200);  // capped to 180
   put(s, 79, kSignal);                                                            // 21 cells back: untouched
-  block_pass(s);
+  const std::vector<Diagnostic> found = pass(s);
   EXPECT_TRUE(marked(s, 97));
   EXPECT_TRUE(marked(s, 92));
   EXPECT_EQ(s.track[89].paramA, 150);
   EXPECT_EQ(s.track[84].paramA, 180);
   EXPECT_EQ(s.track[78].kind, kPlain);
   EXPECT_EQ(s.track[77].kind, kPlain);
-  EXPECT_TRUE(codes(s).empty());
+  EXPECT_TRUE(codes(found).empty());
 }
 
 TEST(SignalsNearWarningTest, NoRoomIsError11AndTheLookBackGoesOn) {
   Scenario s = track();
   put(s, 100, kSlowdownWarning);
   put(s, 98, kSignal), put(s, 97, kSignal), put(s, 96, kSignal);
-  block_pass(s);
+  const std::vector<Diagnostic> found = pass(s);
   // 98: 97 and 96 are signals; 97: 96 taken, 95 marked; 96: 95 taken now, 94 marked.
-  EXPECT_EQ(codes(s), std::vector<int>{11});
-  EXPECT_EQ(s.diagnostics[0].position, 98 * 50);
+  EXPECT_EQ(codes(found), std::vector<int>{11});
+  EXPECT_EQ(found[0].position, 98 * 50);
   EXPECT_TRUE(marked(s, 95));
   EXPECT_TRUE(marked(s, 94));
   EXPECT_EQ(s.error_code, 11);
@@ -117,10 +125,10 @@ TEST(SignalsNearWarningTest, TheLookBackStopsBelowCell3) {
   Scenario s = track();
   put(s, 5, kSlowdownWarning);
   put(s, 4, kSignal), put(s, 3, kSignal), put(s, 2, kSignal);
-  block_pass(s);
+  const std::vector<Diagnostic> found = pass(s);
   // 4: cells 3 and 2 hold signals: error 11. 3: cell 1 is free: marked.
   // The signal in cell 2 is never looked at (cell 0 stays plain).
-  EXPECT_EQ(codes(s), std::vector<int>{11});
+  EXPECT_EQ(codes(found), std::vector<int>{11});
   EXPECT_TRUE(marked(s, 1));
   EXPECT_EQ(s.track[0].kind, kPlain);
 }
@@ -138,7 +146,7 @@ TEST(WindowsTest, WhichWindowsApplyByTheStartCell) {
   for (const auto& c : cases) {
     Scenario s = track();
     slowdown(s, c.start, c.start + 4, 120);
-    block_pass(s);
+    pass(s);
     int points = 0;
     for (int i = 0; i < c.start; ++i) points += s.track[static_cast<size_t>(i)].kind == kReductionPoint;
     EXPECT_EQ(points, static_cast<int>(c.marks.size())) << c.start;
@@ -151,9 +159,9 @@ TEST(WindowsTest, AFullWindowIsError12AtTheStartAndTheOthersAreStillTried) {
   slowdown(s, 50, 54, 120);
   for (int c : {45, 44, 43}) put(s, c, kSignal);
   put(s, 39, kSpeedIndicator);
-  block_pass(s);
-  EXPECT_EQ(codes(s), std::vector<int>{12});
-  EXPECT_EQ(s.diagnostics[0].position, 2500);
+  const std::vector<Diagnostic> found = pass(s);
+  EXPECT_EQ(codes(found), std::vector<int>{12});
+  EXPECT_EQ(found[0].position, 2500);
   EXPECT_TRUE(marked(s, 38));
   EXPECT_TRUE(marked(s, 32));
 }
@@ -161,13 +169,13 @@ TEST(WindowsTest, AFullWindowIsError12AtTheStartAndTheOthersAreStillTried) {
 TEST(PointsAlongTest, SpeedDecidesAndPointsFollowEvery8Cells) {
   Scenario slow = track();
   slowdown(slow, 50, 62, 60);
-  block_pass(slow);
+  pass(slow);
   EXPECT_TRUE(marked(slow, 58));
   for (int c = 51; c < 62; ++c) EXPECT_EQ(slow.track[static_cast<size_t>(c)].kind == kReductionPoint, c == 58) << c;
 
   Scenario fast = track();
   slowdown(fast, 50, 62, 110);
-  block_pass(fast);
+  pass(fast);
   for (int c = 51; c < 62; ++c) EXPECT_EQ(fast.track[static_cast<size_t>(c)].kind, kPlain) << c;
   EXPECT_TRUE(marked(fast, 45));  // the windows still apply
 }
@@ -176,7 +184,7 @@ TEST(PointsAlongTest, MovedPointsMoveTheNextOnes) {
   Scenario back = track();
   slowdown(back, 50, 80, 60);
   put(back, 58, kSignal);
-  block_pass(back);
+  pass(back);
   EXPECT_TRUE(marked(back, 57));
   EXPECT_TRUE(marked(back, 65));
   EXPECT_TRUE(marked(back, 73));
@@ -184,7 +192,7 @@ TEST(PointsAlongTest, MovedPointsMoveTheNextOnes) {
   Scenario forward = track();
   slowdown(forward, 50, 80, 60);
   put(forward, 58, kSignal), put(forward, 57, kSignal);
-  block_pass(forward);
+  pass(forward);
   EXPECT_TRUE(marked(forward, 59));
   EXPECT_TRUE(marked(forward, 67));
   EXPECT_TRUE(marked(forward, 75));
@@ -194,9 +202,9 @@ TEST(PointsAlongTest, NoRoomIsError13AndTheScanPlacesNoMore) {
   Scenario s = track();
   slowdown(s, 50, 80, 60);
   put(s, 57, kSignal), put(s, 58, kSignal), put(s, 59, kSignal);
-  block_pass(s);
-  EXPECT_EQ(codes(s), std::vector<int>{13});
-  EXPECT_EQ(s.diagnostics[0].position, 58 * 50);
+  const std::vector<Diagnostic> found = pass(s);
+  EXPECT_EQ(codes(found), std::vector<int>{13});
+  EXPECT_EQ(found[0].position, 58 * 50);
   for (int c = 60; c < 80; ++c) EXPECT_EQ(s.track[static_cast<size_t>(c)].kind, kPlain) << c;
 }
 
@@ -210,9 +218,9 @@ TEST(NextSignalTest, APointBeforeTheFirstSignalWithin13CellsOfTheEnd) {
     Scenario s = track();
     slowdown(s, 50, 54, static_cast<int16_t>(c.speed));
     put(s, 54 + c.signal, kSignal);
-    block_pass(s);
+    const std::vector<Diagnostic> found = pass(s);
     EXPECT_EQ(marked(s, 54 + c.signal - 1), c.placed) << c.speed << " +" << c.signal;
-    EXPECT_TRUE(codes(s).empty());
+    EXPECT_TRUE(codes(found).empty());
   }
 }
 
@@ -220,15 +228,15 @@ TEST(NextSignalTest, NoRoomBeforeTheSignalIsError13AtTheEnd) {
   Scenario s = track();
   slowdown(s, 50, 54, 60);
   put(s, 56, kSignal), put(s, 55, kSignal);
-  block_pass(s);
+  pass(s);
   // The signal in 55 comes first: 54 is the end, 53 is inside the slowdown and free.
   EXPECT_TRUE(marked(s, 53));
   Scenario t = track();
   slowdown(t, 50, 54, 60);
   put(t, 56, kSignal), put(t, 55, kSpeedIndicator);
-  block_pass(t);
-  EXPECT_EQ(codes(t), std::vector<int>{13});
-  EXPECT_EQ(t.diagnostics[0].position, 54 * 50);
+  const std::vector<Diagnostic> t_found = pass(t);
+  EXPECT_EQ(codes(t_found), std::vector<int>{13});
+  EXPECT_EQ(t_found[0].position, 54 * 50);
 }
 
 TEST(BlockPassTest, ScansStopAtTheLastCell) {
@@ -236,7 +244,7 @@ TEST(BlockPassTest, ScansStopAtTheLastCell) {
   Scenario s = track(60);
   put(s, 50, kSlowdownStart, 60);
   put(s, 59, kSignal);
-  block_pass(s);
+  pass(s);
   EXPECT_TRUE(marked(s, 58));
   EXPECT_EQ(s.track.size(), 60u);
 }

@@ -21,9 +21,10 @@ const char* kind_name(uint8_t kind);
 
 class Compilation {
  public:
-  Compilation(Scenario& s, const Sources& sources, Origins* origins, WarningSink* warnings,
-              ReadOn* read_on = nullptr)
+  Compilation(Scenario& s, const Sources& sources, std::vector<Diagnostic>& diagnostics,
+              Origins* origins, WarningSink* warnings, ReadOn* read_on = nullptr)
       : s_(s),
+        diagnostics_(diagnostics),
         sources_(sources),
         origins_(origins ? origins : &own_origins_),
         warnings_(warnings),
@@ -127,6 +128,7 @@ class Compilation {
   Flow station();
 
   Scenario& s_;
+  std::vector<Diagnostic>& diagnostics_;  // every fault, beside the model
   const Sources& sources_;
   Origins own_origins_;
   Origins* origins_;

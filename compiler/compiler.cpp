@@ -55,16 +55,16 @@ const char* kind_name(uint8_t kind) {
   }
 }
 
-CompileReport memorizza_dati(Scenario& s, const Sources& sources, Origins* origins,
-                             WarningSink* warnings) {
+CompileReport memorizza_dati(Scenario& s, const Sources& sources, std::vector<Diagnostic>& diagnostics,
+                             Origins* origins, WarningSink* warnings) {
   if (origins) *origins = Origins{};
-  return Compilation(s, sources, origins, warnings).run();
+  return Compilation(s, sources, diagnostics, origins, warnings).run();
 }
 
-void read_on_past_faults(Scenario& s, const Sources& sources, WarningSink* warnings,
-                         ReadOn& read_on) {
+void read_on_past_faults(Scenario& s, const Sources& sources, std::vector<Diagnostic>& diagnostics,
+                         WarningSink* warnings, ReadOn& read_on) {
   read_on = ReadOn{};
-  Compilation(s, sources, nullptr, warnings, &read_on).run();
+  Compilation(s, sources, diagnostics, nullptr, warnings, &read_on).run();
 }
 
 CompileReport Compilation::run() {
@@ -126,7 +126,7 @@ bool Compilation::run_line_description() {
     d.code = 101;
     d.message = error_message(101);
     s_.error_code = 101;
-    s_.diagnostics.push_back(std::move(d));
+    diagnostics_.push_back(std::move(d));
     return false;
   }
   open(*sources_.line);
@@ -322,7 +322,7 @@ void Compilation::record(Diagnostic d) {
     read_on_->diagnostics.push_back(std::move(d));
     return;
   }
-  s_.diagnostics.push_back(std::move(d));
+  diagnostics_.push_back(std::move(d));
 }
 
 void Compilation::fault(int32_t code, std::optional<int32_t> position, const std::string& detail,

@@ -1,16 +1,19 @@
 // The scenario compiler (memorizza_dati): reads the line description and then
 // the service description, held in memory, and fills the scenario model.
 //
-// Its outcome is the model's error code and position (the latest fault) and
-// the list of diagnostics (every fault, with file and line). It never throws
-// for bad input: every fault of a source ends in one of the model's codes.
+// Its outcome is the model's error code and position (the latest fault) and,
+// beside the model, the list of diagnostics (every fault in the order found,
+// with file and line). It never throws for bad input: every fault of a source
+// ends in one of the model's codes.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "compiler/origins.h"
 #include "compiler/warnings.h"
+#include "model/diagnostic.h"
 #include "model/scenario.h"
 
 namespace compactor {
@@ -40,8 +43,9 @@ struct CompileReport {
 // model is the same either way.
 // When `warnings` is given, the enabled warnings are added to its list; the
 // model is the same either way.
-CompileReport memorizza_dati(Scenario& s, const Sources& sources, Origins* origins = nullptr,
-                             WarningSink* warnings = nullptr);
+// Every fault is added to `diagnostics`.
+CompileReport memorizza_dati(Scenario& s, const Sources& sources, std::vector<Diagnostic>& diagnostics,
+                             Origins* origins = nullptr, WarningSink* warnings = nullptr);
 
 // A note at a row of one of the sources (an origin), with its line and a
 // caret under the row's key; a place that is not known gives a note without one.
@@ -62,9 +66,10 @@ struct ReadOn {
 };
 
 // Compiles `s` from the sources as memorizza_dati does, reading on past
-// every stop; the faults and warnings found after the compile's own stop
-// are in `read_on`. The model it leaves is not the compile's.
-void read_on_past_faults(Scenario& s, const Sources& sources, WarningSink* warnings,
-                         ReadOn& read_on);
+// every stop: the faults up to the compile's own stop go to `diagnostics`,
+// those and the warnings found after it to `read_on`. The model it leaves is
+// not the compile's.
+void read_on_past_faults(Scenario& s, const Sources& sources, std::vector<Diagnostic>& diagnostics,
+                         WarningSink* warnings, ReadOn& read_on);
 
 }  // namespace compactor

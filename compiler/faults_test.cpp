@@ -95,8 +95,8 @@ TEST(FaultsTest, EveryRowFault) {
   for (const auto& c : cases) {
     const testing::Compiled r = compile_rows(c.line_rows, c.service_rows);
     EXPECT_EQ(r.s.error_code, c.code) << c.name;
-    ASSERT_FALSE(r.s.diagnostics.empty()) << c.name;
-    const Diagnostic& d = r.s.diagnostics.back();
+    ASSERT_FALSE(r.diagnostics.empty()) << c.name;
+    const Diagnostic& d = r.diagnostics.back();
     EXPECT_EQ(d.code, c.code) << c.name;
     EXPECT_EQ(d.position, c.position) << c.name;
     if (c.position) {

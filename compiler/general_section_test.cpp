@@ -86,10 +86,10 @@ TEST(GeneralSectionTest, SignalRepetitionCodes) {
       // The line description is given up; the service is never opened.
       EXPECT_TRUE(r.report.line_consumed);
       EXPECT_FALSE(r.report.service_consumed);
-      EXPECT_EQ(r.s.diagnostics.back().line, 3) << c.row;
-      EXPECT_EQ(r.s.diagnostics.back().column, c.column) << c.row;
-      ASSERT_EQ(r.s.diagnostics.back().notes.size(), 1u) << c.row;
-      EXPECT_EQ(r.s.diagnostics.back().notes[0].message,
+      EXPECT_EQ(r.diagnostics.back().line, 3) << c.row;
+      EXPECT_EQ(r.diagnostics.back().column, c.column) << c.row;
+      ASSERT_EQ(r.diagnostics.back().notes.size(), 1u) << c.row;
+      EXPECT_EQ(r.diagnostics.back().notes[0].message,
                 "the compiler stops here and does not read the service description");
     }
   }
@@ -145,10 +145,10 @@ TEST(GeneralSectionTest, FaultsOfTheFrame) {
     EXPECT_EQ(r.report.service_consumed, c.service_consumed) << c.name;
     EXPECT_EQ(r.s.track_allocated, c.track) << c.name;
     if (c.code == 0) continue;
-    ASSERT_FALSE(r.s.diagnostics.empty()) << c.name;
-    EXPECT_EQ(r.s.diagnostics.back().code, c.code) << c.name;
+    ASSERT_FALSE(r.diagnostics.empty()) << c.name;
+    EXPECT_EQ(r.diagnostics.back().code, c.code) << c.name;
     if (c.code != 101) {
-      EXPECT_EQ(r.s.diagnostics.back().file, "line.txt") << c.name;
+      EXPECT_EQ(r.diagnostics.back().file, "line.txt") << c.name;
     }
   }
 }
@@ -163,7 +163,7 @@ TEST(GeneralSectionTest, ALineLengthOfZeroStillGivesTheTrackBeyondTheEnd) {
 TEST(GeneralSectionTest, AReadFailureNamesTheRowOfItsKeyField) {
   const Compiled c = compile_texts(with_length("sfondo uno,    1.5\r\n"), kEmptyService);
   ASSERT_EQ(c.s.error_code, 25);
-  const Diagnostic& d = c.s.diagnostics.back();
+  const Diagnostic& d = c.diagnostics.back();
   EXPECT_EQ(d.file, "line.txt");
   EXPECT_EQ(d.line, 3);
   EXPECT_EQ(d.source_line, "sfondo uno,    1.5");

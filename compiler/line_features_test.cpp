@@ -53,7 +53,7 @@ TEST(GradientTest, APositionBeyondTheTrackEndsTheLoopWith15) {
   const Compiled c = compile_rows("pendenza,  247901,   1\r\npendenza,  100,   9\r\n");
   EXPECT_EQ(c.s.error_code, 15);
   EXPECT_EQ(c.s.error_position, 247901);
-  EXPECT_EQ(c.s.diagnostics.back().line, 4);
+  EXPECT_EQ(c.diagnostics.back().line, 4);
   // The loop ended: the second row was never read; the fill completed.
   EXPECT_EQ(c.cell(2).gradientCode, 100);
 }
@@ -226,7 +226,7 @@ TEST(IndicatorTest, TakesATunnelMarkerButNotASecondIndicator) {
                                       "indicatori_vmax,  2960,  1,  1,  1,  0,  1,  1,  1,  0\r\n");
   EXPECT_EQ(twice.s.error_code, 21);
   EXPECT_EQ(twice.s.error_position, 2960);
-  EXPECT_EQ(twice.s.diagnostics.back().line, 5);
+  EXPECT_EQ(twice.diagnostics.back().line, 5);
   EXPECT_FALSE(twice.report.service_consumed);
 }
 

@@ -114,8 +114,8 @@ TEST(SignalTest, AnOccupiedCellIsError16) {
                                       "velocita,       0,   115\r\n");
   EXPECT_EQ(c.s.error_code, 16);
   EXPECT_EQ(c.s.error_position, 17240);
-  EXPECT_EQ(c.s.diagnostics.back().file, "svc.txt");
-  EXPECT_EQ(c.s.diagnostics.back().line, 3);
+  EXPECT_EQ(c.diagnostics.back().file, "svc.txt");
+  EXPECT_EQ(c.diagnostics.back().line, 3);
   // The compiler returned: no fills.
   EXPECT_EQ(c.cell(0).speedStep, 0);
 }
@@ -175,7 +175,7 @@ TEST(SlowdownTest, OccupiedCellsGive17To20) {
     const Compiled r = compile_rows("", c.blocker + slowdown);
     EXPECT_EQ(r.s.error_code, c.code) << c.blocker;
     EXPECT_EQ(r.s.error_position, 213950);
-    EXPECT_EQ(r.s.diagnostics.back().line, 3);
+    EXPECT_EQ(r.diagnostics.back().line, 3);
     EXPECT_EQ(r.cell(4284).kind, c.end_kind) << c.code;
   }
   // Inside a tunnel, markers give way.

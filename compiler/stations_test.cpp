@@ -108,9 +108,9 @@ TEST(StationTest, Faults) {
   for (const auto& c : cases) {
     const Compiled r = compile_rows("", c.rows);
     EXPECT_EQ(r.s.error_code, c.code) << c.name;
-    ASSERT_FALSE(r.s.diagnostics.empty()) << c.name;
-    EXPECT_EQ(r.s.diagnostics.back().position, c.position) << c.name;
-    EXPECT_EQ(r.s.diagnostics.back().file, "svc.txt") << c.name;
+    ASSERT_FALSE(r.diagnostics.empty()) << c.name;
+    EXPECT_EQ(r.diagnostics.back().position, c.position) << c.name;
+    EXPECT_EQ(r.diagnostics.back().file, "svc.txt") << c.name;
   }
   EXPECT_EQ(compile_rows("", station(10000, 12, 400) + station(10750, 12, 400)).s.error_code, 0);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "compiler/compiler.h"
 #include "model/scenario.h"
@@ -38,6 +39,7 @@ inline std::string service_text(const std::string& rows) {
 
 struct Compiled {
   Scenario s;
+  std::vector<Diagnostic> diagnostics;
   CompileReport report;
   const TrackCell& cell(int i) const { return s.track.at(static_cast<size_t>(i)); }
   const TableEntry& entry(int i) const { return s.table.at(static_cast<size_t>(i)); }
@@ -51,7 +53,7 @@ inline Compiled compile_texts(const std::optional<std::string>& line,
   Sources sources;
   if (line) sources.line = SourceText{"line.txt", *line};
   if (service) sources.service = SourceText{"svc.txt", *service};
-  c.report = memorizza_dati(c.s, sources);
+  c.report = memorizza_dati(c.s, sources, c.diagnostics);
   return c;
 }
 

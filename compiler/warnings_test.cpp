@@ -49,7 +49,7 @@ Outcome compile(const std::string& line, const std::string& service, WarningSink
   o.bytes = std::move(out.bytes);
   o.error_code = c.scenario.error_code;
   o.error_position = c.scenario.error_position;
-  o.diagnostics = c.scenario.diagnostics.size();
+  o.diagnostics = c.diagnostics.size();
   if (sink) o.warnings = sink->list;
   return o;
 }

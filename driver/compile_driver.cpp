@@ -16,6 +16,7 @@ CompileRun memorizza_percorso(int32_t j, const Names& names, const Sources& sour
   if (cleanup) cleanup(compiled.report);
   CompileRun run;
   run.scenario = std::move(compiled.scenario);
+  run.diagnostics = std::move(compiled.diagnostics);
   run.report = compiled.report;
   run.fatal = std::move(compiled.fatal);
   run.fatal_number = compiled.fatal_number;

@@ -15,6 +15,7 @@ namespace compactor {
 
 struct CompileRun {
   Scenario scenario;
+  std::vector<Diagnostic> diagnostics;  // every fault, in the order found
   CompileReport report;
   std::vector<std::string> written;  // file names, in the order written
   // Set when the run stopped before writing: "1250", "1251" or a reason.

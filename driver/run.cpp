@@ -33,7 +33,7 @@ class Outcome {
   void take(const CompileRun& run) {
     report_.error_code = run.scenario.error_code;
     report_.error_position = run.scenario.error_position;
-    report_.diagnostics = run.scenario.diagnostics;
+    report_.diagnostics = run.diagnostics;
     report_.written.insert(report_.written.end(), run.written.begin(), run.written.end());
   }
   void take_warnings(std::vector<Warning> warnings) {

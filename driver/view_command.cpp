@@ -136,12 +136,12 @@ int view_run(const ViewCommand& cmd) {
     const Scenario& s = compiled.scenario;
     report.error_code = s.error_code;
     report.error_position = s.error_position;
-    report.diagnostics = s.diagnostics;
+    report.diagnostics = compiled.diagnostics;
 
     view::ViewInput in;
     in.scenario = &s;
     in.origins = &origins;
-    in.diagnostics = s.diagnostics;
+    in.diagnostics = compiled.diagnostics;
     in.warnings = view::place_warnings(warnings.list, &origins);
     in.names = cmd.names;
     in.from_sources = true;

@@ -43,7 +43,7 @@ Outcome compile(const std::string& line, const std::string& service, bool keep_p
   o.error_code = s.error_code;
   o.error_position = s.error_position;
   o.fatal = run.fatal;
-  for (const Diagnostic& d : s.diagnostics) o.diagnostics.emplace_back(d.code, d.position, d.file, d.line);
+  for (const Diagnostic& d : run.diagnostics) o.diagnostics.emplace_back(d.code, d.position, d.file, d.line);
   if (!run.fatal) {
     StringSink path, table, track;
     if (keep_path) write_path_file(s, path);

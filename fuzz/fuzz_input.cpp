@@ -98,7 +98,8 @@ std::vector<std::string> compile_and_check(std::string_view data) {
   s.keep_path = input.keep_path ? 1 : 0;
   s.error_code = 0;
   s.reset_table();
-  memorizza_dati(s, input.sources);
+  std::vector<Diagnostic> diagnostics;
+  memorizza_dati(s, input.sources, diagnostics);
 
   // Warnings and origins are side information: the same model with them.
   {
@@ -108,9 +109,10 @@ std::vector<std::string> compile_and_check(std::string_view data) {
     Origins origins;
     WarningSink sink;
     sink.enabled = WarningSet::all();
-    memorizza_dati(w, input.sources, &origins, &sink);
+    std::vector<Diagnostic> w_diagnostics;
+    memorizza_dati(w, input.sources, w_diagnostics, &origins, &sink);
     expect(w.error_code == s.error_code && w.error_position == s.error_position &&
-               w.diagnostics.size() == s.diagnostics.size(),
+               w_diagnostics.size() == diagnostics.size(),
            "warnings changed the error code, position or diagnostics");
     expect(same_model(w, s), "warnings changed the model");
     for (const Warning& warning : sink.list) {
@@ -122,16 +124,17 @@ std::vector<std::string> compile_and_check(std::string_view data) {
     on.reset_table();
     WarningSink on_sink;
     ReadOn read_on;
-    read_on_past_faults(on, input.sources, &on_sink, read_on);
+    std::vector<Diagnostic> on_diagnostics;
+    read_on_past_faults(on, input.sources, on_diagnostics, &on_sink, read_on);
   }
 
   const std::string code = "error code " + std::to_string(s.error_code);
   expect(is_defined_code(s.error_code), code + " is not one the compiler defines");
-  if (s.error_code != 0) expect(!s.diagnostics.empty(), code + " without a diagnostic");
-  if (!s.diagnostics.empty()) {
-    expect(s.diagnostics.back().code == s.error_code,
+  if (s.error_code != 0) expect(!diagnostics.empty(), code + " without a diagnostic");
+  if (!diagnostics.empty()) {
+    expect(diagnostics.back().code == s.error_code,
            code + " differs from the latest diagnostic's " +
-               std::to_string(s.diagnostics.back().code));
+               std::to_string(diagnostics.back().code));
   }
   expect(s.tunnel_count >= 0 && s.tunnel_count <= kMaxTunnels,
          "tunnel count " + std::to_string(s.tunnel_count));
@@ -161,7 +164,7 @@ std::vector<std::string> compile_and_check(std::string_view data) {
            "next path point " + std::to_string(s.path.next));
   }
 
-  block_pass(s);
+  block_pass(s, diagnostics);
   const std::optional<int> fatal = stamp_reserved_fields(s);
   expect(!fatal || *fatal == 1250 || *fatal == 1251, "fatal " + std::to_string(fatal.value_or(0)));
   expect(is_defined_code(s.error_code), "after the block pass: " + code);

@@ -225,7 +225,7 @@ std::map<std::string, std::vector<json>> diagnostics(const Analysis& a) {
     return d;
   };
 
-  for (const Diagnostic& d : s.diagnostics) {
+  for (const Diagnostic& d : a.run.diagnostics) {
     std::string uri = d.file;
     int line = d.line;  // 1-based; 0: no row
     int column = line > 0 ? d.column : 0;
@@ -403,8 +403,8 @@ json hover(const Analysis* a, const std::string& uri, std::string_view text, int
   } else if (!shape.general && shape.key != "velocita" && shape.key != "pendenza" && shape.key != "aderenza" &&
              shape.key != "curva") {
     md += "\nNothing placed in the compiled model";
-    if (!s->diagnostics.empty()) {
-      const Diagnostic& stop = s->diagnostics.front();
+    if (!a->run.diagnostics.empty()) {
+      const Diagnostic& stop = a->run.diagnostics.front();
       md += ": the compile stopped at E" + std::to_string(stop.code) +
             (stop.line > 0 ? " on line " + std::to_string(stop.line) : std::string());
     }

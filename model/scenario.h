@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "model/diagnostic.h"
 #include "model/path_storage.h"
 
 namespace compactor {
@@ -115,9 +114,6 @@ struct Scenario {
   std::vector<TrackCell> track;  // cells 0 to last_cell
   std::array<TableEntry, kTableSize> table{};
   Path path;
-
-  // Every fault in the order found; error_code / error_position keep the latest.
-  std::vector<Diagnostic> diagnostics;
 
   // Resets every table entry: all numbers 0, every text empty.
   void reset_table();

@@ -7,16 +7,16 @@ namespace {
 
 // Notes for the block pass's diagnostics: the slowdown row they belong to,
 // and the signal row where one is involved.
-void note_block_findings(Scenario& s, const Sources& sources, const Origins& origins,
-                         const std::vector<BlockFinding>& findings) {
+void note_block_findings(std::vector<Diagnostic>& diagnostics, const Sources& sources,
+                         const Origins& origins, const std::vector<BlockFinding>& findings) {
   auto origin = [&](int cell) {
     return cell >= 0 && static_cast<size_t>(cell) < origins.cells.size()
                ? origins.cells[static_cast<size_t>(cell)]
                : SourcePlace{};
   };
   for (const BlockFinding& f : findings) {
-    if (f.diagnostic >= s.diagnostics.size()) continue;
-    Diagnostic& d = s.diagnostics[f.diagnostic];
+    if (f.diagnostic >= diagnostics.size()) continue;
+    Diagnostic& d = diagnostics[f.diagnostic];
     if (f.slowdown_cell >= 0) {
       const bool warning = d.code == 11;
       d.notes.push_back(note_at(sources, origin(f.slowdown_cell),
@@ -48,7 +48,7 @@ CompiledScenario compile_scenario(int32_t j, const Names& names, const Sources& 
 
   Origins own;
   Origins& kept = origins ? *origins : own;
-  run.report = memorizza_dati(s, sources, &kept, warnings);
+  run.report = memorizza_dati(s, sources, run.diagnostics, &kept, warnings);
   if (!s.track_allocated) {
     run.fatal = run.report.missing_length_row
                     ? "the line description has no \"lunghezza percorso\" row"
@@ -57,8 +57,8 @@ CompiledScenario compile_scenario(int32_t j, const Names& names, const Sources& 
   }
 
   std::vector<BlockFinding> findings;
-  block_pass(s, &findings, origins ? &origins->block_pass : nullptr);
-  note_block_findings(s, sources, kept, findings);
+  block_pass(s, run.diagnostics, &findings, origins ? &origins->block_pass : nullptr);
+  note_block_findings(run.diagnostics, sources, kept, findings);
   if (std::optional<int> number = stamp_reserved_fields(s)) {
     run.fatal_number = *number;
     run.fatal = std::to_string(*number);
@@ -72,7 +72,7 @@ CheckResult check_scenario(int32_t j, const Names& names, const Sources& sources
   WarningSink sink;
   sink.enabled = enabled;
   CompiledScenario compiled = compile_scenario(j, names, sources, nullptr, &sink);
-  result.diagnostics = std::move(compiled.scenario.diagnostics);
+  result.diagnostics = std::move(compiled.diagnostics);
   result.warnings = std::move(sink.list);
   result.fatal = compiled.fatal;
   result.error_code = compiled.scenario.error_code;
@@ -92,7 +92,8 @@ CheckResult check_scenario(int32_t j, const Names& names, const Sources& sources
   WarningSink on_sink;
   on_sink.enabled = enabled;
   ReadOn read_on;
-  read_on_past_faults(scratch, sources, &on_sink, read_on);
+  std::vector<Diagnostic> before_the_stop;  // the compile's own, found above
+  read_on_past_faults(scratch, sources, before_the_stop, &on_sink, read_on);
   for (Diagnostic& d : read_on.diagnostics) result.diagnostics.push_back(std::move(d));
   for (Warning& w : read_on.warnings) result.warnings.push_back(std::move(w));
   return result;

@@ -18,6 +18,9 @@ namespace compactor {
 
 struct CompiledScenario {
   Scenario scenario;
+  // Every fault of the compile and the block pass in the order found, beside
+  // the model (whose error code and position are the latest one's).
+  std::vector<Diagnostic> diagnostics;
   CompileReport report;
   // Set when the compiled files must not be written: "1250", "1251" or a
   // reason (a line description that never sized the track).

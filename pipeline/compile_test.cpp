@@ -49,8 +49,8 @@ TEST(BlockPassNotes, NameTheSlowdownRowAndTheSignalRow) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const CompiledScenario r = compile_scenario(1, Names{}, sources_of(c.rows));
-    ASSERT_FALSE(r.scenario.diagnostics.empty());
-    const Diagnostic& d = r.scenario.diagnostics.back();
+    ASSERT_FALSE(r.diagnostics.empty());
+    const Diagnostic& d = r.diagnostics.back();
     EXPECT_EQ(d.code, c.code);
     EXPECT_EQ(r.scenario.error_code, c.code);
     ASSERT_EQ(d.notes.size(), c.note_lines.size());

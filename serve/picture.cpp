@@ -31,7 +31,7 @@ nlohmann::json picture_parts(const CompiledScenario& compiled, const Origins& or
   view::ViewInput in;
   in.scenario = &compiled.scenario;
   in.origins = &origins;
-  in.diagnostics = compiled.scenario.diagnostics;
+  in.diagnostics = compiled.diagnostics;
   in.warnings = view::place_warnings(warnings, &origins);
   in.names = compiled.scenario.names;
   in.from_sources = true;

@@ -69,7 +69,7 @@ Look look_at_sources(const ServeOptions& o) {
   WarningSink warnings;
   warnings.enabled = o.warnings.enabled;
   const CompiledScenario compiled = compile_scenario(1, o.names, sources, &origins, &warnings);
-  look.diagnostics = compiled.scenario.diagnostics;
+  look.diagnostics = compiled.diagnostics;
   look.warnings = warnings.list;
   if (compiled.fatal) {
     if (compiled.fatal_number) {

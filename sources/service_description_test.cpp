@@ -572,7 +572,7 @@ TEST_F(BuiltInScenario, CompilesWithoutAnyFault) {
   EXPECT_FALSE(run.fatal) << *run.fatal;
   EXPECT_EQ(run.scenario.error_code, 0);
   EXPECT_EQ(run.scenario.error_position, 0);
-  for (const Diagnostic& d : run.scenario.diagnostics) ADD_FAILURE() << "code " << d.code << ": " << d.message;
+  for (const Diagnostic& d : run.diagnostics) ADD_FAILURE() << "code " << d.code << ": " << d.message;
   const Names names;
   EXPECT_EQ(run.written, (std::vector<std::string>{file_names::path_file(names), file_names::table_file(names),
                                                    file_names::track_file(names)}));

@@ -42,7 +42,7 @@ Rendered render(const std::string& line, const std::string& service, bool from_s
   ViewInput in;
   in.scenario = &r.compiled.scenario;
   in.origins = from_sources ? &r.origins : nullptr;
-  in.diagnostics = r.compiled.scenario.diagnostics;
+  in.diagnostics = r.compiled.diagnostics;
   in.warnings = std::move(warnings);
   in.from_sources = from_sources;
   in.fatal = r.compiled.fatal;
@@ -185,7 +185,7 @@ TEST(View, FaultsAndWarningsAreDrawnWhereTheyLie) {
       service_text("segnale,   9950,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n"
                    "segnale,   300000,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n"),
       true, {ViewWarning{"near-signal", "two signals 50 m apart", SourcePlace{"svc.txt", 3, 0}, 201}});
-  ASSERT_EQ(r.compiled.scenario.diagnostics.size(), 2u);
+  ASSERT_EQ(r.compiled.diagnostics.size(), 2u);
   std::vector<std::string> faults, warnings;
   for (const std::string& t : item_tags(r.parts.profile)) {
     if (attribute(t, "data-kind") == "diagnostic") faults.push_back(t);
@@ -244,7 +244,7 @@ TEST(View, APageEvenWithoutATrack) {
   ViewInput in;
   in.scenario = &r.compiled.scenario;
   in.origins = &r.origins;
-  in.diagnostics = r.compiled.scenario.diagnostics;
+  in.diagnostics = r.compiled.diagnostics;
   in.fatal = r.compiled.fatal;
   const ViewParts parts = render_parts(in);
   EXPECT_TRUE(item_tags(parts.plan).empty());
