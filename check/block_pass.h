@@ -27,9 +27,10 @@ struct BlockFinding {
 };
 
 // Completes the signalling around slowdowns, cells 1 to last cell - 2, adding
-// its faults to `diagnostics`. When `findings` is given, each diagnostic recorded gets its cells there; when
-// `points` is given, every point placed or capped is appended to it with the
-// slowdown cell that called for it. The track is the same either way.
+// its faults to `diagnostics`. When `findings` is given, each diagnostic
+// recorded gets its cells there; when `points` is given, every point placed
+// or capped is appended to it with the slowdown cell that called for it. The
+// track is the same either way.
 void block_pass(Scenario& s, std::vector<Diagnostic>& diagnostics,
                 std::vector<BlockFinding>* findings = nullptr,
                 std::vector<BlockPassPoint>* points = nullptr);
