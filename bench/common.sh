@@ -1,5 +1,5 @@
 # What the bench scripts share; sourced, after `set -eu`, by run.sh and
-# inspect.sh (bench_work, bench_build) and view.sh (median_of).
+# inspect.sh (bench_work, bench_build) and view.sh (median_of, bench_repo).
 #
 #   bench_work         sets `work`: BENCH_WORK if given (kept), else a new
 #                      scratch directory under ${TMPDIR:-/tmp}, removed at exit

@@ -39,7 +39,6 @@ dir_bytes() {
     -printf '%s\n' | awk '{ n += $1 } END { print n + 0 }'
 }
 
-
 # The first and third quartiles of the runs of result $2 in the JSON file $1
 # (between them lies the middle half of the runs): "Q1 Q3", in seconds.
 quartiles_of() {

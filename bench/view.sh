@@ -18,8 +18,7 @@ set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"
-repo=$bench_repo
-build=${1:-$repo/build}
+build=${1:-$bench_repo/build}
 build=$(cd "$build" && pwd)
 exe="$build/compactor"
 runs=${RUNS:-30}
